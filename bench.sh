@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs the benchmarks (bench/README.md says what each measures).
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVOR_TESTS=OFF >/dev/null
+cmake --build build-bench -j "$(nproc)"
+source scripts/test-env.sh
+trap kelvor_env_stop EXIT
+kelvor_env_start
+status=0
+for b in build-bench/bench/kelvor_bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  timeout 900 "$b" || status=1
+done
+exit $status

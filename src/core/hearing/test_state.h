@@ -1,0 +1,35 @@
+#pragma once
+// The state of a hearing test, read by the test procedure, tone output, charts, results and reports.
+// One instance lives for the whole run; everything touching it runs in the user-interface thread.
+#include <cstdint>
+
+#include "core/hearing/ear_result.h"
+#include "core/hearing/frequency_scale.h"
+
+namespace kelvor::hearing {
+
+constexpr std::int8_t ear_left = -1;
+constexpr std::int8_t ear_right = 1;
+
+struct TestState {
+    std::int8_t test_level = calibration_level_db;
+    std::uint16_t test_freq = 500;
+    std::uint16_t f_min = f_min_normal;
+    std::uint16_t f_max = f_max_normal;
+    bool on_hold = false;
+    bool test_started = false;
+    bool auto_mode = true;
+    bool show_level = true;
+    std::int8_t cur_ear = ear_left;
+    bool port_log_on = false;
+
+    TEarResult results_li;
+    TEarResult results_re;
+    TEarResult norm_values;
+    TEarResult delta_li;
+    TEarResult delta_re;
+
+    TEarResult& current_results() { return cur_ear == ear_left ? results_li : results_re; }
+};
+
+} // namespace kelvor::hearing

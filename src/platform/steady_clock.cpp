@@ -1,0 +1,1 @@
+#include "platform/steady_clock.h"
