@@ -21,7 +21,8 @@ kelvor_env_start
 
 status=0
 echo "== full build: every test"
-(cd build && timeout 3000 ctest --output-on-failure -j "$jobs" --timeout 600) || status=1
+# One test at a time: the audio tests share one sound server and record its monitor.
+(cd build && timeout 3000 ctest --output-on-failure --timeout 600) || status=1
 
 echo "== core and emulated hardware under ASan + UBSan"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
