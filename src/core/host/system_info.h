@@ -1,5 +1,6 @@
 #pragma once
-// What the program asks of the operating system: its family and version, and two directories.
+// What the program asks of the operating system: its family and version, two directories and whether a
+// file exists.
 #include <cstdint>
 #include <string>
 
@@ -22,6 +23,8 @@ public:
     virtual OsVersion os_version() = 0;
     virtual std::string system_directory() = 0;
     virtual std::string current_directory() = 0;
+    // True when a file exists at `path` (the port driver looks for its driver file before installing it).
+    virtual bool file_exists(const std::string& path) = 0;
 };
 
 } // namespace kelvor::host
