@@ -23,9 +23,9 @@ struct TestState {
     std::int8_t cur_ear = ear_left;
     bool port_log_on = false;
 
-    TEarResult results_li;
-    TEarResult results_re;
-    TEarResult norm_values;
+    TEarResult results_li{results_li_name, {}};
+    TEarResult results_re{results_re_name, {}};
+    TEarResult norm_values{norm_values_name, {}};
     TEarResult delta_li;
     TEarResult delta_re;
 
