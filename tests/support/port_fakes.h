@@ -1,7 +1,7 @@
 #pragma once
 // Fakes for port access and tone output: a port recorder with scripted reads and failures, a clock that
-// moves on every read (so busy-waits end), a message box recorder that can run code while a box is open,
-// a wave output recorder, fixed system information and a driver service layer with scripted outcomes.
+// moves on every read (so busy-waits end), a wave output recorder, fixed system information and a
+// driver service layer with scripted outcomes. Message boxes: FakeDialogs in fake_host.h.
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "core/host/clock.h"
-#include "core/host/dialogs.h"
 #include "core/host/port_io.h"
 #include "core/host/system_info.h"
 #include "core/port/driver_services.h"
@@ -65,16 +64,6 @@ public:
 
 private:
     const SteppingClock* clock_;
-};
-
-class RecordingDialogs : public host::Dialogs {
-public:
-    void message_box(const std::string& text) override {
-        shown.push_back(text);
-        if (while_open) while_open();
-    }
-    std::vector<std::string> shown;
-    std::function<void()> while_open; // e.g. a timer tick, as timers keep running under a real modal box
 };
 
 class RecordingWaveOutput : public tone::WaveOutput {

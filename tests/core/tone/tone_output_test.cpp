@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "support/fake_host.h"
 #include "support/port_fakes.h"
 
 namespace kelvor::tone {
@@ -55,7 +56,7 @@ protected:
     testing::SteppingClock clock;
     testing::RecordingPortIo ports{&clock};
     testing::RecordingWaveOutput wave;
-    testing::RecordingDialogs dialogs;
+    testing::FakeDialogs dialogs;
     diagnostics::LogBuffer sound_log{sound_log_name, 200};
     ToneOutput tone{state, ports, nullptr, wave, clock, dialogs, sound_log};
 };
