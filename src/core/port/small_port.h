@@ -35,7 +35,8 @@ bool is_nt_code(std::uint8_t os_code);
 
 class TSmallPort {
 public:
-    // Create: the component starts closed, with the control codes of the running family.
+    // Create: the component starts closed, with the control codes of the running family. The system
+    // information, the services and the log must outlive it: its destruction still uses them.
     TSmallPort(host::SystemInfo& system, DriverServices& services, diagnostics::LogBuffer& port_log);
     // Destroy: closes the device; on the NT family stops and removes the service unless it was found
     // installed (not removed) or running (not stopped) when the driver was opened.
