@@ -12,7 +12,7 @@
 namespace kelvor::testing {
 
 class ManualClock : public host::Clock {
-public:
+  public:
     double now_ms() override { return now; }
     void advance(double ms) { now += ms; }
     double now = 0;
@@ -23,7 +23,7 @@ public:
 // message box opened in its handler freezes it, the others keep going); when it comes back overdue it
 // fires once and then keeps its interval from there.
 class ManualTimers {
-public:
+  public:
     explicit ManualTimers(ManualClock& clock) : clock_(clock) {}
 
     void add(double interval_ms, std::function<void()> tick) {
@@ -48,7 +48,7 @@ public:
         if (end > clock_.now) clock_.now = end;
     }
 
-private:
+  private:
     struct Timer {
         double interval;
         double due;
@@ -60,7 +60,7 @@ private:
 };
 
 class FakeDialogs : public host::Dialogs {
-public:
+  public:
     void message_box(const std::string& text) override {
         shown.push_back(text);
         if (while_open) while_open(); // e.g. let the timers run, as they do under a real modal box
@@ -70,7 +70,7 @@ public:
 };
 
 class FakePrintJob : public host::PrintJob {
-public:
+  public:
     struct Text {
         int x, y;
         std::string text;

@@ -11,22 +11,24 @@
 
 namespace kelvor::testing {
 
-inline std::string ear_text(std::int8_t ear) { return ear == hearing::ear_left ? "L" : "R"; }
+inline std::string ear_text(std::int8_t ear) {
+    return ear == hearing::ear_left ? "L" : "R";
+}
 
 // Records into a shared log when given one, otherwise into its own.
 class Recorder {
-public:
+  public:
     explicit Recorder(CallLog* shared) : log(shared ? shared : &own_) {}
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
     CallLog* log;
 
-private:
+  private:
     CallLog own_;
 };
 
 class FakeTone : public hearing::ToneControl, public Recorder {
-public:
+  public:
     explicit FakeTone(CallLog* shared = nullptr) : Recorder(shared) {}
     void set_level(std::int8_t level_db) override {
         level = level_db;
@@ -46,16 +48,19 @@ public:
 };
 
 class FakeChart : public hearing::ChartControl, public Recorder {
-public:
+  public:
     explicit FakeChart(CallLog* shared = nullptr) : Recorder(shared) {}
     void clear_chart(std::int8_t ear, int index_max) override {
         log->add("clear_chart " + ear_text(ear) + " " + std::to_string(index_max));
     }
     void draw_line(std::int8_t ear, const hearing::TEarResult& record, Rgb colour) override {
-        log->add("draw_line " + ear_text(ear) + " " + record.name + (colour == colours::blue ? "" : " (not blue)"));
+        log->add("draw_line " + ear_text(ear) + " " + record.name +
+                 (colour == colours::blue ? "" : " (not blue)"));
     }
     void draw_mark(std::int8_t ear, std::uint8_t index) override { mark("draw_mark", ear, index); }
-    void draw_mark_centre(std::int8_t ear, std::uint8_t index) override { mark("draw_mark_centre", ear, index); }
+    void draw_mark_centre(std::int8_t ear, std::uint8_t index) override {
+        mark("draw_mark_centre", ear, index);
+    }
     void erase_mark(std::int8_t ear, std::uint8_t index) override { mark("erase_mark", ear, index); }
     void set_freq_axis(double ln_f_min, double ln_f_max) override {
         axis_min = ln_f_min;
@@ -66,7 +71,7 @@ public:
     double axis_min = 0;
     double axis_max = 0;
 
-private:
+  private:
     void mark(const char* what, std::int8_t ear, std::uint8_t index) {
         log->add(std::string(what) + " " + ear_text(ear) + " " + std::to_string(index));
     }

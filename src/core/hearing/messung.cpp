@@ -170,7 +170,8 @@ void TMessung::Ton_on_off() {
         if (c_.Noise_on.checked)
             c_.ok_select.caption.clear();
         else
-            c_.ok_select.caption = languages_.text(s_.on_hold ? settings::slot_continue : settings::slot_ok_detected);
+            c_.ok_select.caption =
+                languages_.text(s_.on_hold ? settings::slot_continue : settings::slot_ok_detected);
     } else {
         c_.Noise_on.checked = false;
         c_.Start.caption = c_.Start.caption.empty() ? "Start" : "";
@@ -186,7 +187,9 @@ void TMessung::Timer2Timer() {
 // An automatic run ends an ear at the bottom of the range. A coarse walk that started on an odd index
 // lands one position below the range (75 Hz in the normal range), where no further step down is taken;
 // counting that as the bottom too lets the run finish instead of recording there over and over.
-bool TMessung::at_range_bottom() const { return s_.test_freq <= s_.f_min; }
+bool TMessung::at_range_bottom() const {
+    return s_.test_freq <= s_.f_min;
+}
 
 void TMessung::record_current_point() {
     set_result_entry(s_.current_results(), freq_to_index(s_.test_freq), s_.test_freq, s_.test_level);
@@ -263,16 +266,24 @@ void TMessung::Test_F_dn() {
     s_.on_hold = false;
 }
 
-void TMessung::min1Click() { set_test_freq(s_.f_min); }
-void TMessung::max1Click() { set_test_freq(s_.f_max); }
+void TMessung::min1Click() {
+    set_test_freq(s_.f_min);
+}
+void TMessung::max1Click() {
+    set_test_freq(s_.f_max);
+}
 
 void TMessung::on_track_bar_moved(RangeControl& bar, int position) {
     bar.set_position(position);
     set_test_freq(index_to_freq(static_cast<std::uint8_t>(bar.position)));
 }
 
-void TMessung::F_Leiste_liChange(int position) { on_track_bar_moved(c_.F_Leiste_li, position); }
-void TMessung::F_Leiste_reChange(int position) { on_track_bar_moved(c_.F_Leiste_re, position); }
+void TMessung::F_Leiste_liChange(int position) {
+    on_track_bar_moved(c_.F_Leiste_li, position);
+}
+void TMessung::F_Leiste_reChange(int position) {
+    on_track_bar_moved(c_.F_Leiste_re, position);
+}
 
 // ---------------------------------------------------------------- detection
 
@@ -325,7 +336,8 @@ void TMessung::select_ear(std::int8_t ear) {
     redraw_chart(other);
     if (left || !s_.auto_mode)
         for (int index = freq_to_index(s_.f_max); index >= 1; --index)
-            if (other_results.entries[index].flag == 1) chart_.erase_mark(other, static_cast<std::uint8_t>(index));
+            if (other_results.entries[index].flag == 1)
+                chart_.erase_mark(other, static_cast<std::uint8_t>(index));
     chart_.draw_line(other, other_results, colours::blue);
     redraw_chart(ear);
     chart_.draw_line(ear, own_results, colours::blue);
@@ -337,7 +349,9 @@ void TMessung::select_ear(std::int8_t ear) {
     place_port_log();
 }
 
-void TMessung::Messung_liClick() { select_ear(ear_left); }
+void TMessung::Messung_liClick() {
+    select_ear(ear_left);
+}
 
 void TMessung::Messung_reClick() {
     // The information memos lie over the right chart.

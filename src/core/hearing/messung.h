@@ -34,7 +34,7 @@ constexpr int timer1_interval_ms = 400;  // Ton_on_off
 constexpr int timer2_interval_ms = 1800; // Timer2Timer
 
 class TMessung {
-public:
+  public:
     explicit TMessung(const MessungServices& services);
 
     MessungControls& controls() { return c_; }
@@ -91,7 +91,7 @@ public:
     void Ohr_gif_reClick();
     void f_extendedClick();
 
-private:
+  private:
     void apply_level_display();
     void record_current_point();
     bool at_range_bottom() const;

@@ -19,7 +19,8 @@ TEST(LogBuffer, LinesAreNamedAndCutTo80Characters) {
 TEST(LogBuffer, DropsLinesWhenFullUntilShown) {
     LogBuffer sound("SOUND", log_capacity_default);
     PortLogRing ring;
-    for (int i = 0; i < 41; ++i) sound.add_line(" " + std::to_string(i));
+    for (int i = 0; i < 41; ++i)
+        sound.add_line(" " + std::to_string(i));
     EXPECT_EQ(sound.count(), 40);
     EXPECT_EQ(sound.line(39), ":> SOUND 39");
     sound.show(ring);
@@ -33,11 +34,13 @@ TEST(LogBuffer, DropsLinesWhenFullUntilShown) {
 TEST(PortLogRing, ShowingWrapsAndLeavesAnEmptyLineAfterTheNewest) {
     LogBuffer port("Port", log_capacity_default);
     PortLogRing ring;
-    for (int i = 0; i < 14; ++i) port.add_line(" x");
+    for (int i = 0; i < 14; ++i)
+        port.add_line(" x");
     port.show(ring);
     ASSERT_EQ(ring.position(), 14);
 
-    for (const char* text : {" a", " b", " c"}) port.add_line(text);
+    for (const char* text : {" a", " b", " c"})
+        port.add_line(text);
     port.show(ring);
     EXPECT_EQ(ring.lines()[14], ":> Port a");
     EXPECT_EQ(ring.lines()[15], ":> Port b");
@@ -62,7 +65,8 @@ TEST(PortLogRing, BothLogsShareOnePositionAndItWrapsAt65536) {
     EXPECT_EQ(ring.lines()[0], ":> Port p");
     EXPECT_EQ(ring.lines()[1], ":> SOUND s");
 
-    for (int i = 0; i < 65536 - 2 + 3; ++i) ring.put("n");
+    for (int i = 0; i < 65536 - 2 + 3; ++i)
+        ring.put("n");
     EXPECT_EQ(ring.position(), 3);
     EXPECT_EQ(ring.lines()[3], ""); // still consistent modulo 16 after the wrap
     EXPECT_EQ(ring.text().size(), 15u + 15u);

@@ -18,12 +18,15 @@ TEarResult fresh(const char* name = results_li_name) {
     return r;
 }
 
-bool is_empty(const TEarEntry& e) { return e.flag == -1 && e.freq == 0 && e.level == 0; }
+bool is_empty(const TEarEntry& e) {
+    return e.flag == -1 && e.freq == 0 && e.level == 0;
+}
 
 TEST(EarResult, ResetNamesTheRecordAndEmptiesEveryEntry) {
     TEarResult r = fresh("MessWerte re");
     EXPECT_EQ(r.name, "MessWerte re");
-    for (const TEarEntry& e : r.entries) EXPECT_TRUE(is_empty(e));
+    for (const TEarEntry& e : r.entries)
+        EXPECT_TRUE(is_empty(e));
 }
 
 TEST(EarResult, SetEntryStoresReplacesDeletesAndIgnoresOffScaleIndices) {
@@ -54,8 +57,13 @@ TEST(PrintResult, WritesFilledEntriesTopDownFromTheRangeTop) {
         {"empty", {}, 8000, {}},
         {"one line at offset 0", {{1, 1000, 20}}, 8000, {{100, 200, "1000 Hz  20  dB"}}},
         {"short numbers padded", {{1, 500, 0}}, 8000, {{100, 200, " 500 Hz   0  dB"}}},
-        {"above the range top not printed", {{1, 9000, 5}, {1, 8000, 48}}, 8000, {{100, 200, "8000 Hz  48  dB"}}},
-        {"extended range prints 16000", {{1, 16000, 5}, {1, 75, 7}}, 16000,
+        {"above the range top not printed",
+         {{1, 9000, 5}, {1, 8000, 48}},
+         8000,
+         {{100, 200, "8000 Hz  48  dB"}}},
+        {"extended range prints 16000",
+         {{1, 16000, 5}, {1, 75, 7}},
+         16000,
          {{100, 200, "16000 Hz   5  dB"}, {100, 260, "  75 Hz   7  dB"}}},
         {"blank row keeps its line, zero frequency has no frequency part",
          {{1, 2000, 10}, {0, 1000, 3}, {1, 0, -12}},
@@ -64,7 +72,8 @@ TEST(PrintResult, WritesFilledEntriesTopDownFromTheRangeTop) {
     };
     for (const auto& k : cases) {
         TEarResult r = fresh();
-        for (const TEarEntry& e : k.at) r.entries[e.freq != 0 ? freq_to_index(std::uint16_t(e.freq)) : 3] = e;
+        for (const TEarEntry& e : k.at)
+            r.entries[e.freq != 0 ? freq_to_index(std::uint16_t(e.freq)) : 3] = e;
         FakePrintJob printer;
         print_result(r, 100, 200, k.f_max, printer);
         EXPECT_EQ(printer.texts, k.expected) << k.name;
@@ -73,9 +82,11 @@ TEST(PrintResult, WritesFilledEntriesTopDownFromTheRangeTop) {
 
 TEST(RelativeToNorm, EmptySourceGivesZeroAndEmptiesTheDestination) {
     TEarResult norm = fresh(norm_values_name), source = fresh(), dest = fresh("dest");
-    for (std::uint8_t i = 0; i <= 30; ++i) dest.entries[i] = {1, 1, 1};
+    for (std::uint8_t i = 0; i <= 30; ++i)
+        dest.entries[i] = {1, 1, 1};
     EXPECT_EQ(relative_to_norm(source, dest, true, norm), 0);
-    for (int i = 1; i <= 30; ++i) EXPECT_TRUE(is_empty(dest.entries[i])) << i;
+    for (int i = 1; i <= 30; ++i)
+        EXPECT_TRUE(is_empty(dest.entries[i])) << i;
     EXPECT_EQ(dest.entries[0].flag, 1); // entry 0 and the name are not touched
     EXPECT_EQ(dest.name, "dest");
 }

@@ -80,8 +80,8 @@ struct LevelCommandCase {
 
 TEST(LevelCommands, ClampAndSetTheProgressBar) {
     const LevelCommandCase cases[] = {
-        {"-6", 4, 0, 0},  {"-6", 20, 14, 4}, {"-6", 6, 0, 0},  {"-10", 4, 0, 4}, {"-10", 30, 20, 4},
-        {"+2", 46, 48, 8}, {"+2", 47, 48, 8}, {"=0", 30, 0, 0},
+        {"-6", 4, 0, 0},    {"-6", 20, 14, 4}, {"-6", 6, 0, 0},   {"-10", 4, 0, 4},
+        {"-10", 30, 20, 4}, {"+2", 46, 48, 8}, {"+2", 47, 48, 8}, {"=0", 30, 0, 0},
     };
     for (const auto& k : cases) {
         MessungRig rig;
@@ -298,9 +298,8 @@ TEST(Ears, SelectingRedrawsBothChartsAndErasesTheOtherEarsMarks) {
     set_result_entry(rig.state.results_re, 26, 12000, 10); // above the normal range: no erase there
 
     rig.m.Messung_reClick(); // automatic: the left marks stay
-    EXPECT_EQ(rig.log.take(),
-              (Calls{"clear_chart L 22", "draw_line L MessWerte li", "clear_chart R 22", "draw_line R MessWerte re",
-                     "set_level 0", "set_frequency 8000"}));
+    EXPECT_EQ(rig.log.take(), (Calls{"clear_chart L 22", "draw_line L MessWerte li", "clear_chart R 22",
+                                     "draw_line R MessWerte re", "set_level 0", "set_frequency 8000"}));
     rig.m.Messung_liClick();
     EXPECT_EQ(rig.log.take(),
               (Calls{"clear_chart R 22", "erase_mark R 18", "draw_line R MessWerte re", "clear_chart L 22",
@@ -490,6 +489,22 @@ TEST(Range, LockingKeepsTheNormalRangeWithSeriesLogarithms) {
     EXPECT_FALSE(rig.c.f_extended.enabled);
     EXPECT_EQ(rig.state.test_freq, 8000);
     EXPECT_FALSE(rig.state.on_hold);
+}
+
+} // namespace
+} // namespace kelvor::hearing
+
+namespace kelvor::hearing {
+namespace {
+
+TEST(Controls, EveryControlIsVisitedOnceUnderItsOwnName) {
+    MessungControls c;
+    std::vector<std::string> names;
+    c.for_each([&](Control& control) { names.push_back(control.name); });
+    EXPECT_EQ(names, (std::vector<std::string>{"Test_F", "Test_db", "Noise_on", "Ohr_li_img", "Ohr_re_img",
+                                               "F_Leiste_li", "F_Leiste_re", "f_No", "Memo1_D", "Memo1_E",
+                                               "PortData", "Panel_bot", "Ohr_gif_li", "Ohr_gif_re", "db_Progress",
+                                               "f_extended", "auto", "f_fine", "ok_select", "Start"}));
 }
 
 } // namespace

@@ -25,7 +25,8 @@ std::vector<std::uint16_t> extended_walk() {
 std::vector<Visit> both_ears(const std::vector<std::uint16_t>& walk) {
     std::vector<Visit> visits;
     for (std::int8_t ear : {ear_left, ear_right})
-        for (std::uint16_t f : walk) visits.emplace_back(ear, f);
+        for (std::uint16_t f : walk)
+            visits.emplace_back(ear, f);
     return visits;
 }
 
@@ -45,7 +46,9 @@ std::vector<Visit> run_until_hold(MessungRig& rig, const std::function<int(std::
     return visits;
 }
 
-int never(std::uint16_t) { return 1000; }
+int never(std::uint16_t) {
+    return 1000;
+}
 
 void enable_extended(MessungRig& rig) {
     rig.c.f_extended.checked = true;
@@ -69,7 +72,8 @@ TEST_P(AutomaticWalk, UnheardToneRecords48AtEveryFrequencyOfBothEarsAndHoldsAtTh
 
     for (const TEarResult* record : {&rig.state.results_li, &rig.state.results_re}) {
         int filled = 0;
-        for (int i = 0; i <= freq_index_count; ++i) filled += record->entries[i].flag == 1;
+        for (int i = 0; i <= freq_index_count; ++i)
+            filled += record->entries[i].flag == 1;
         EXPECT_EQ(filled, int(GetParam().walk.size()));
         for (std::uint16_t f : GetParam().walk) {
             const TEarEntry& e = record->entries[freq_to_index(f)];
@@ -105,7 +109,8 @@ TEST_P(AutomaticWalk, DetectionsRecordTheLevelHeardAndMoveOnAtZeroDb) {
 
     EXPECT_EQ(run_until_hold(rig, threshold), both_ears(GetParam().walk));
     for (const TEarResult* record : {&rig.state.results_li, &rig.state.results_re})
-        for (std::uint16_t f : GetParam().walk) EXPECT_EQ(record->entries[freq_to_index(f)].level, threshold(f)) << f;
+        for (std::uint16_t f : GetParam().walk)
+            EXPECT_EQ(record->entries[freq_to_index(f)].level, threshold(f)) << f;
     EXPECT_TRUE(rig.state.on_hold);
     EXPECT_TRUE(rig.c.Test_db.visible);
 }
@@ -164,8 +169,10 @@ TEST(AutomaticRun, WalkFromAnOddIndexEndsTheEarBelowTheRange) {
     rig.m.F_Leiste_liChange(13); // 1750 Hz
     const std::vector<std::uint16_t> odd_walk{1750, 1250, 875, 625, 375, 175, 75};
     std::vector<Visit> expected;
-    for (std::uint16_t f : odd_walk) expected.emplace_back(ear_left, f);
-    for (std::uint16_t f : normal_walk) expected.emplace_back(ear_right, f);
+    for (std::uint16_t f : odd_walk)
+        expected.emplace_back(ear_left, f);
+    for (std::uint16_t f : normal_walk)
+        expected.emplace_back(ear_right, f);
     EXPECT_EQ(run_until_hold(rig, never), expected);
     EXPECT_EQ(rig.state.results_li.entries[1].level, 48);
 
@@ -204,7 +211,7 @@ TEST(Timers, MessageBoxOpenedInATickKeepsTheOtherTimerRunning) {
     });
     timers.advance(timer2_interval_ms);
     EXPECT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(rig.state.test_level, 2);    // the level timer stood still while its box was open
+    EXPECT_EQ(rig.state.test_level, 2);         // the level timer stood still while its box was open
     EXPECT_GE(rig.log.count("tone_pulse"), 25); // the tone timer went on pulsing
     timers.advance(timer2_interval_ms);
     EXPECT_EQ(rig.state.test_level, 6); // overdue once, then on its interval again
