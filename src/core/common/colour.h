@@ -14,6 +14,7 @@ constexpr Rgb white{255, 255, 255};
 constexpr Rgb blue{0, 0, 255};
 constexpr Rgb normal_green{0, 128, 0};
 constexpr Rgb plot_yellow{255, 255, 96};
+constexpr Rgb margin_grey{192, 192, 192};
 } // namespace colours
 
 } // namespace kelvor

@@ -1,0 +1,74 @@
+#pragma once
+// The two audiogram charts of the main window and the state they share: full redraws, the measured
+// curves, and the calls the test procedure makes into the charts.
+#include <cstdint>
+
+#include "core/chart/canvas.h"
+#include "core/chart/curves.h"
+#include "core/chart/ohr_graph.h"
+#include "core/hearing/test_seams.h"
+#include "core/hearing/test_state.h"
+#include "core/settings/language_tables.h"
+
+namespace kelvor::chart {
+
+// What the charts read from the main window's controls.
+class FrameControls {
+public:
+    virtual ~FrameControls() = default;
+    // Maximum of the ear's frequency track bar: the index of f_max.
+    virtual int track_max(std::int8_t ear) const = 0;
+    virtual bool f_extended_checked() const = 0;
+};
+
+// Redraws both charts after the ear under test became `selected_ear`: the other ear's chart first
+// (its marks painted over, in manual mode only when the right ear was selected), then the selected
+// one. Both end with frame, normal curve and their full measured curve.
+void ear_change_refresh(hearing::ChartControl& charts, const hearing::TestState& test, std::int8_t selected_ear,
+                        int index_max_li, int index_max_re);
+
+class Charts : public hearing::ChartControl {
+    ChartState state_; // first: the graphs keep a pointer to it
+
+public:
+    Charts(ImageControl& li_img, ImageControl& re_img, const hearing::TestState& test,
+           const FrameControls& controls);
+
+    // Set by the layout and by printing; the frequency axis also by range switching.
+    ChartState& state() { return state_; }
+    const ChartState& state() const { return state_; }
+
+    // Chart title and ear words come from this table; none is given until the tables are filled, and
+    // the charts then carry no words.
+    void use_texts(const settings::TextTable* table) { texts_ = table; }
+
+    void init_Graph_var();
+    void clear_Chart_li();
+    void clear_Chart_re();
+    void redraw_Chart_li();
+    void redraw_Chart_re();
+    void Messwerte_zeichnen();
+    void ear_change_refresh(std::int8_t selected_ear);
+
+    void clear_chart(std::int8_t ear, int index_max) override;
+    void draw_line(std::int8_t ear, const hearing::TEarResult& record, Rgb colour) override;
+    void draw_mark(std::int8_t ear, std::uint8_t index) override;
+    void draw_mark_centre(std::int8_t ear, std::uint8_t index) override;
+    void erase_mark(std::int8_t ear, std::uint8_t index) override;
+    void set_freq_axis(double ln_f_min, double ln_f_max) override;
+
+    TOhrGraph Ohr_li_graph;
+    TOhrGraph Ohr_re_graph;
+
+private:
+    TOhrGraph& graph(std::int8_t ear) { return ear == hearing::ear_left ? Ohr_li_graph : Ohr_re_graph; }
+    const std::string& text(int slot) const;
+
+    ImageControl& li_img_;
+    ImageControl& re_img_;
+    const hearing::TestState& test_;
+    const FrameControls& controls_;
+    const settings::TextTable* texts_ = nullptr;
+};
+
+} // namespace kelvor::chart
