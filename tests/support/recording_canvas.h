@@ -70,17 +70,3 @@ private:
 
 } // namespace kelvor::test
 
-#include "core/chart/charts.h"
-
-namespace kelvor::test {
-
-// Track bars and range box of the main window, as plain values.
-struct FixedFrameControls : chart::FrameControls {
-    int max_li = 22;
-    int max_re = 22;
-    bool extended = false;
-    int track_max(std::int8_t ear) const override { return ear == hearing::ear_left ? max_li : max_re; }
-    bool f_extended_checked() const override { return extended; }
-};
-
-} // namespace kelvor::test

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/chart/charts.h"
-#include "support/recording_canvas.h"
+#include "support/chart_rig_base.h"
 
 namespace kelvor::ui {
 namespace {
@@ -12,38 +12,141 @@ namespace {
 using hearing::ear_left;
 using hearing::ear_right;
 
-// Both charts of the main window at their start-up size, drawn by the real chart module.
-struct ChartRig {
-    ChartImage li;
-    ChartImage re;
-    test::FixedFrameControls controls;
-    hearing::TestState test;
-    settings::Languages languages;
-    chart::Charts charts{li, re, test, controls};
-
-    explicit ChartRig(bool extended = false, int w = 624, int h = 416, double scale = 2.6) {
+// Both charts of the main window, their surfaces created at the start-up size; smaller charts are then
+// drawn into the surfaces' top-left corner.
+struct ChartRig : test::ChartRigBase<ChartImage> {
+    explicit ChartRig(bool extended = false, int w = 624, int h = 416, double scale = 2.6)
+        : ChartRigBase(extended, 2.6, 624, 416) {
         li.resize(624, 416);
         re.resize(624, 416);
-        chart::build_norm_values(test.norm_values);
-        if (extended) {
-            test.f_min = hearing::f_min_extended;
-            test.f_max = hearing::f_max_extended;
-            controls.max_li = controls.max_re = hearing::track_max_extended;
-            controls.extended = true;
-        }
-        charts.use_texts(&languages.current());
-        charts.init_Graph_var();
-        // The surfaces now exist at 624 x 416; smaller charts are drawn into their top-left corner.
         charts.clear_Chart_li();
         charts.clear_Chart_re();
         li.resize(w, h);
         re.resize(w, h);
-        charts.state().Chart_scale = scale;
-        charts.state().Ohr_img = {static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h)};
+        size_charts(scale, w, h);
         charts.clear_Chart_li();
         charts.clear_Chart_re();
     }
 };
+
+Rgb pixel(const QImage& image, int x, int y) {
+    const QRgb p = image.pixel(x, y);
+    return Rgb{static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
+               static_cast<std::uint8_t>(qBlue(p))};
+}
+
+bool near_colour(const QImage& image, int x, int y, Rgb colour, int reach = 1) {
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx)
+            if (pixel(image, x + dx, y + dy) == colour) return true;
+    return false;
+}
+
+TEST(ChartImage, FrameColoursAfterTheMarginFill) {
+    for (auto [w, h, scale] : {std::tuple{624, 416, 2.6}, {240, 160, 1.0}, {480, 320, 2.0}}) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h);
+        ChartRig rig(false, w, h, scale);
+        const QImage& img = rig.li.image();
+        const chart::TOhrGraph& g = rig.charts.Ohr_li_graph;
+        const int px_min = int(g.Px_min), px_max = int(g.Px_max), py_min = int(g.Py_min), py_max = int(g.Py_max);
+        ASSERT_EQ(img.size(), QSize(624, 416)); // created at the start-up size, never resized
+
+        // Inside the plot only the background, the grid and the green normal curve.
+        int yellow = 0, inside = 0;
+        for (int y = py_min + 1; y < py_max; ++y)
+            for (int x = px_min + 1; x < px_max; ++x) {
+                const Rgb c = pixel(img, x, y);
+                ++inside;
+                yellow += c == colours::plot_yellow;
+                ASSERT_TRUE(c == colours::plot_yellow || c == colours::black || c == colours::normal_green)
+                    << x << "," << y;
+            }
+        EXPECT_GT(yellow, inside * 8 / 10);
+
+        // The ring between border and plot holds only grey margin and black ticks and label glyphs (the
+        // ends of the green curve may reach a pixel beyond the plot edge).
+        int grey = 0, ring = 0;
+        for (int y = 2; y < h - 2; ++y)
+            for (int x = 2; x < w - 2; ++x) {
+                if (x >= px_min - 2 && x <= px_max + 2 && y >= py_min - 2 && y <= py_max + 2) continue;
+                const Rgb c = pixel(img, x, y);
+                ++ring;
+                grey += c == colours::margin_grey;
+                ASSERT_TRUE(c == colours::margin_grey || c == colours::black) << x << "," << y;
+            }
+        EXPECT_GT(grey, ring * 7 / 10);
+        EXPECT_EQ(pixel(img, 5, 100), colours::margin_grey);
+
+        // Border two pixels wide on all four sides.
+        for (int x = 0; x < w; x += 7)
+            for (int y : {0, 1, h - 2, h - 1}) ASSERT_EQ(pixel(img, x, y), colours::black) << x << "," << y;
+        for (int y = 0; y < h; y += 7)
+            for (int x : {0, 1, w - 2, w - 1}) ASSERT_EQ(pixel(img, x, y), colours::black) << x << "," << y;
+
+        // Grid: the 1 kHz line below the curve, the 30 dB line right of 500 Hz, the plot's edges.
+        for (int y = g.y_pos(10); y <= py_max; ++y) ASSERT_EQ(pixel(img, g.x_pos(10), y), colours::black) << y;
+        for (int x = g.x_pos(6); x <= px_max; ++x) ASSERT_EQ(pixel(img, x, g.y_pos(30)), colours::black) << x;
+        for (int y = py_min; y <= py_max; y += 3)
+            for (int x : {px_min, px_max}) {
+                const Rgb c = pixel(img, x, y);
+                EXPECT_TRUE(c == colours::black || c == colours::normal_green) << x << "," << y;
+            }
+
+        // The normal curve: flat at 0 dB from 875 to 1500 Hz, over the grid line, two pixels thick;
+        // its sloping first segment from 125 Hz (35 dB) to 175 Hz (28 dB).
+        for (int x = g.x_pos(9) + 2; x <= g.x_pos(12) - 2; ++x) {
+            ASSERT_EQ(pixel(img, x, g.y_pos(0)), colours::normal_green) << x;
+            ASSERT_TRUE(pixel(img, x, g.y_pos(0) - 1) == colours::normal_green ||
+                        pixel(img, x, g.y_pos(0) + 1) == colours::normal_green)
+                << x;
+        }
+        EXPECT_TRUE(near_colour(img, (g.x_pos(2) + g.x_pos(3)) / 2, (g.y_pos(35) + g.y_pos(28)) / 2,
+                                colours::normal_green));
+        EXPECT_TRUE(near_colour(img, g.x_pos(17), g.y_pos(-9), colours::normal_green));
+        EXPECT_FALSE(near_colour(img, g.x_pos(17), g.y_pos(5), colours::normal_green, 3));
+
+        // A smaller chart leaves the rest of the surface as the larger one painted it.
+        if (w < 624) {
+            EXPECT_EQ(pixel(img, 622, 414), colours::black);
+            EXPECT_EQ(pixel(img, 620, 300), colours::margin_grey);
+        }
+    }
+}
+
+TEST(ChartImage, ErasedMarkLeavesGridAndNoBlue) {
+    ChartRig rig(false, 240, 160, 1.0);
+    const QImage& img = rig.re.image();
+    const chart::TOhrGraph& g = rig.charts.Ohr_re_graph;
+    for (std::uint8_t index : {10, 13}) { // on a vertical grid line, and between two
+        const int x = g.x_pos(index), y = g.y_pos(40);
+        rig.charts.draw_mark(ear_right, index);
+        int blue = 0;
+        for (int dy = -4; dy <= 4; ++dy)
+            for (int dx = -4; dx <= 4; ++dx) blue += pixel(img, x + dx, y + dy) == colours::blue;
+        EXPECT_GE(blue, 12) << int(index);
+        rig.charts.draw_mark_centre(ear_right, index);
+        EXPECT_TRUE(near_colour(img, x, y, colours::white));
+        rig.charts.erase_mark(ear_right, index);
+        for (int dy = -5; dy <= 5; ++dy)
+            for (int dx = -5; dx <= 5; ++dx) {
+                const Rgb c = pixel(img, x + dx, y + dy);
+                EXPECT_FALSE(c == colours::blue || c == colours::white) << int(index) << ": " << dx << "," << dy;
+            }
+        for (int dx = -3; dx <= 3; ++dx) EXPECT_EQ(pixel(img, x + dx, y), colours::black) << dx;
+        for (int dy = -3; dy <= 3; ++dy) EXPECT_EQ(pixel(img, x, y + dy), colours::black) << dy;
+    }
+}
+
+TEST(ChartImage, CurveToAFarLevelRunsOffTheSurface) {
+    ChartRig rig(false, 240, 160, 1.0);
+    hearing::set_result_entry(rig.test.results_li, 10, 1000, 20);
+    hearing::set_result_entry(rig.test.results_li, 12, 1500, 65535);
+    rig.charts.Messwerte_zeichnen();
+    const QImage& img = rig.li.image();
+    const chart::TOhrGraph& g = rig.charts.Ohr_li_graph;
+    // Almost vertical: from (1000 Hz, 20 dB) down past the bottom of the bitmap.
+    for (int y : {g.y_pos(20) + 2, 200, 300, 415}) EXPECT_TRUE(near_colour(img, g.x_pos(10), y, colours::blue)) << y;
+}
 
 TEST(ChartImage, RendersBothRangesForInspection) {
     QImage sheet(1260, 850, QImage::Format_RGB32);
