@@ -1,0 +1,93 @@
+#pragma once
+// The one continuous audio stream of the program: the emulated OPL2 and PC speaker, and the wave images
+// the program plays, mixed into 16-bit stereo (mono into both channels) at 44100 samples per second.
+//
+// Two threads meet here. The user-interface thread stamps each port write and each image with the clock
+// and queues it; it never renders and never waits. The audio thread renders blocks and applies every
+// queued event at the sample position of its time stamp plus one fixed latency, so register writes
+// 400 ms apart come out 400 ms apart whatever the sound server's buffering. Reads are answered at once
+// on the user-interface side from what was written there.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "emu/opl2_chip.h"
+#include "emu/pit_speaker.h"
+#include "emu/port_bus.h"
+#include "emu/spsc_queue.h"
+
+namespace kelvor::emu {
+
+constexpr int stream_sample_rate = 44100;
+constexpr double stream_samples_per_ms = stream_sample_rate / 1000.0;
+
+using SampleImage = std::shared_ptr<const std::vector<std::int16_t>>;
+
+struct StreamEvent {
+    enum class Kind : std::uint8_t { none, port_write, play, stop };
+    Kind kind = Kind::none;
+    double time_ms = 0;
+    std::uint16_t port = 0;
+    std::uint8_t value = 0;
+    SampleImage image;
+};
+
+struct StreamStats {
+    std::uint64_t frames = 0;         // rendered so far
+    std::uint64_t events_applied = 0;
+    std::uint64_t events_late = 0;    // arrived after their sample position had been rendered
+    std::uint64_t events_dropped = 0; // queue full
+};
+
+class SoundStream {
+public:
+    // `latency_ms`: how far behind its time stamp an event sounds, beyond the server's own buffer;
+    // it must cover the time between two render calls.
+    explicit SoundStream(double latency_ms, std::size_t queue_capacity = 4096);
+
+    // User-interface side.
+    void write_port(double time_ms, std::uint16_t port, std::uint8_t value);
+    std::uint8_t read_port(std::uint16_t port) const;
+    // Plays `samples` (mono) from `time_ms` on, cutting off the image still playing.
+    void play(double time_ms, SampleImage samples);
+    void stop(double time_ms);
+    // Whether a port write reaches a device of this stream.
+    bool answers(std::uint16_t port) const;
+
+    // Audio side: renders `frames` interleaved stereo frames; `now_ms` is the clock at this call.
+    void render(std::int16_t* stereo, std::size_t frames, double now_ms);
+
+    StreamStats stats() const;
+
+private:
+    void push(StreamEvent event);
+    void apply(StreamEvent& event);
+    void render_devices(std::int32_t* mix, std::size_t frames);
+    double event_frame(double time_ms) const;
+
+    // Shared.
+    SpscQueue<StreamEvent> queue_;
+    std::atomic<std::uint64_t> dropped_{0};
+    std::atomic<std::uint64_t> frames_done_{0};
+    std::atomic<std::uint64_t> applied_{0};
+    std::atomic<std::uint64_t> late_{0};
+
+    // User-interface side.
+    std::uint8_t control_port_written_ = 0;
+
+    // Audio side.
+    double latency_frames_;
+    PortBus bus_;
+    Opl2Chip opl2_{stream_sample_rate};
+    PitSpeaker speaker_{stream_sample_rate};
+    SampleImage image_;
+    std::size_t image_pos_ = 0;
+    std::uint64_t frame_ = 0;   // first frame of the next block
+    bool anchored_ = false;
+    double offset_frames_ = 0;  // frame count minus clock in frames, tracked at its highest
+    double last_now_ms_ = 0;
+    std::vector<std::int32_t> mix_;
+};
+
+} // namespace kelvor::emu

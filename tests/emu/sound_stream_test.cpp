@@ -1,0 +1,138 @@
+#include "emu/sound_stream.h"
+
+#include <gtest/gtest.h>
+
+#include "support/audio_analysis.h"
+
+namespace kelvor::emu {
+namespace {
+
+constexpr double latency_ms = 20;
+
+// Drives the audio side the way a sound server does: it first fills its buffer (`lead_ms`), then asks
+// for one 10 ms block every 10 ms, so rendering runs `lead_ms` ahead of the clock.
+constexpr double lead_ms = 30;
+
+struct StreamRig {
+    SoundStream stream{latency_ms};
+    std::vector<std::int16_t> out; // interleaved stereo
+    double now_ms = 0;
+
+    void block(double ms) {
+        const auto frames = static_cast<std::size_t>(ms * stream_samples_per_ms);
+        const std::size_t at = out.size();
+        out.resize(at + 2 * frames);
+        stream.render(out.data() + at, frames, now_ms);
+    }
+    void run_until(double until_ms) {
+        if (out.empty()) block(lead_ms);
+        while (now_ms < until_ms) {
+            block(10);
+            now_ms += 10;
+        }
+    }
+    std::vector<std::int16_t> left() const { return testing::channel(out, 0, 2); }
+    std::vector<std::int16_t> right() const { return testing::channel(out, 1, 2); }
+};
+
+void speaker_tone(SoundStream& s, double t, std::uint16_t divisor) {
+    s.write_port(t, pit_command_port, 0xB6);
+    s.write_port(t, pit_channel2_port, std::uint8_t(divisor & 0xFF));
+    s.write_port(t, pit_channel2_port, std::uint8_t(divisor >> 8));
+}
+
+TEST(SoundStream, PulsesKeepTheirTimingThroughTheBuffer) {
+    StreamRig rig;
+    rig.run_until(50);
+    speaker_tone(rig.stream, 55, 1193);
+    // Events are queued early and out of step with the blocks: each lands at its own time stamp.
+    for (int k = 0; k < 4; ++k) {
+        rig.stream.write_port(63.3 + 800 * k, system_control_port, 0x03);
+        rig.stream.write_port(463.3 + 800 * k, system_control_port, 0x00);
+    }
+    rig.run_until(3400);
+    const auto tones = testing::find_tones(rig.left(), 1000, 100);
+    ASSERT_EQ(tones.size(), 4u);
+    for (std::size_t k = 0; k < tones.size(); ++k) {
+        EXPECT_NEAR(double(tones[k].length()), 400 * stream_samples_per_ms, 2) << k;
+        if (k > 0) {
+            EXPECT_NEAR(double(tones[k].begin - tones[k - 1].begin), 800 * stream_samples_per_ms, 1) << k;
+        }
+    }
+    EXPECT_EQ(rig.stream.stats().events_late, 0u);
+    EXPECT_EQ(rig.left(), rig.right());
+}
+
+TEST(SoundStream, AWriteArrivingDuringPlaybackSoundsOneLatencyAfterItsStamp) {
+    StreamRig rig;
+    rig.run_until(200);
+    speaker_tone(rig.stream, rig.now_ms - 5, 1193);
+    rig.stream.write_port(rig.now_ms - 5, system_control_port, 0x03); // stamped just before this block
+    rig.run_until(400);
+    const auto tones = testing::find_tones(rig.left(), 1000, 100);
+    ASSERT_EQ(tones.size(), 1u);
+    // Output runs `lead_ms` behind the rendering; the tone starts one latency after its stamp.
+    const double expected = (195 + lead_ms + latency_ms) * stream_samples_per_ms;
+    EXPECT_NEAR(double(tones[0].begin), expected, 2);
+}
+
+TEST(SoundStream, ImagesPlayFromTheirStampAndANewOneCutsTheOldOff) {
+    StreamRig rig;
+    rig.run_until(30);
+    auto ramp = std::make_shared<std::vector<std::int16_t>>(4410);
+    for (std::size_t i = 0; i < ramp->size(); ++i) (*ramp)[i] = std::int16_t(1000 + i);
+    auto flat = std::make_shared<std::vector<std::int16_t>>(2205, std::int16_t(-3000));
+    rig.stream.play(40, ramp);
+    rig.stream.play(90, flat); // 50 ms in: the ramp is cut off at 2205 samples
+    rig.stream.play(300, ramp);
+    rig.stream.stop(320);
+    rig.run_until(500);
+    const auto left = rig.left();
+    const auto tones = testing::find_tones(left, 500, 10);
+    ASSERT_EQ(tones.size(), 2u);
+    EXPECT_EQ(tones[0].length(), 2205u + 2205u);
+    EXPECT_EQ(left[tones[0].begin], 1000);                 // image samples exactly
+    EXPECT_EQ(left[tones[0].begin + 2204], 1000 + 2204);
+    EXPECT_EQ(left[tones[0].begin + 2205], -3000);
+    EXPECT_NEAR(double(tones[1].length()), 20 * stream_samples_per_ms, 1);
+}
+
+TEST(SoundStream, ReadsAreAnsweredAtOnceFromWhatWasWritten) {
+    SoundStream stream{latency_ms};
+    EXPECT_EQ(stream.read_port(system_control_port), 0);
+    stream.write_port(0, system_control_port, 0x33);
+    EXPECT_EQ(stream.read_port(system_control_port), 0x33);
+    EXPECT_EQ(stream.read_port(adlib_address_port), opl2_idle_status);
+    EXPECT_EQ(stream.read_port(0x300), floating_bus_value);
+    EXPECT_TRUE(stream.answers(0x389));
+    EXPECT_TRUE(stream.answers(0x221));
+    EXPECT_FALSE(stream.answers(0x378));
+}
+
+TEST(SoundStream, AQueueNobodyDrainsStaysBoundedAndCatchesUpLate) {
+    SoundStream stream{latency_ms, 8};
+    for (int i = 0; i < 20; ++i) stream.write_port(i, system_control_port, std::uint8_t(i & 3));
+    EXPECT_EQ(stream.stats().events_dropped, 12u);
+    std::vector<std::int16_t> block(2 * 441);
+    stream.render(block.data(), 441, 1000);
+    EXPECT_EQ(stream.stats().events_applied, 8u);
+    EXPECT_EQ(stream.stats().events_late, 8u);
+}
+
+TEST(SoundStream, TheEmulatedChipAndTheSpeakerMixIntoOneStream) {
+    StreamRig rig;
+    rig.run_until(20);
+    const std::pair<std::uint8_t, std::uint8_t> regs[] = {{0x23, 0x21}, {0x63, 0xF0}, {0x83, 0xF0}, {0x43, 0},
+                                                          {0xA0, 0x93}, {0xB0, 0x36}};
+    for (auto [r, v] : regs) {
+        rig.stream.write_port(25, adlib_address_port, r);
+        rig.stream.write_port(25, adlib_data_port, v);
+    }
+    rig.run_until(1000);
+    const auto left = rig.left();
+    const double f = testing::tone_frequency_hz(left, 44100 / 10, left.size(), stream_sample_rate);
+    EXPECT_NEAR(f, 659 * 49716.0 / 32768.0, 0.5);
+}
+
+} // namespace
+} // namespace kelvor::emu
