@@ -1,0 +1,101 @@
+#include "platform/audio_engine.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QIODevice>
+#include <QMediaDevices>
+#include <QMetaObject>
+#include <QTimer>
+#include <vector>
+
+namespace kelvor::platform {
+
+// Keeps the sink's buffer full: every few milliseconds it renders exactly what the sink has room for,
+// stamped with the clock at that moment. (Qt 6.4's PulseAudio sink stopped pulling from a device after
+// its first read here, so the stream pushes.)
+class AudioWorker final : public QObject {
+public:
+    AudioWorker(emu::SoundStream& stream, host::Clock& clock) : stream_(stream), clock_(clock) {}
+
+    // Runs in the audio thread.
+    bool open() {
+        const QAudioDevice out = QMediaDevices::defaultAudioOutput();
+        if (out.isNull()) return false;
+        QAudioFormat format;
+        format.setSampleRate(emu::stream_sample_rate);
+        format.setChannelCount(2);
+        format.setSampleFormat(QAudioFormat::Int16);
+        if (!out.isFormatSupported(format)) return false;
+        sink_ = new QAudioSink(out, format, this);
+        sink_->setBufferSize(sink_buffer_bytes);
+        io_ = sink_->start();
+        if (!io_ || sink_->error() != QAudio::NoError) return false;
+        feed();
+        timer_ = new QTimer(this);
+        timer_->setTimerType(Qt::PreciseTimer);
+        connect(timer_, &QTimer::timeout, this, &AudioWorker::feed);
+        timer_->start(feed_interval_ms);
+        return true;
+    }
+    void close() {
+        if (timer_) timer_->stop();
+        if (sink_) sink_->stop();
+        delete sink_;
+        sink_ = nullptr;
+        io_ = nullptr;
+    }
+
+private:
+    void feed() {
+        if (!sink_ || !io_) return;
+        const auto frames = static_cast<std::size_t>(sink_->bytesFree() / 4);
+        if (frames == 0) return;
+        block_.resize(2 * frames);
+        stream_.render(block_.data(), frames, clock_.now_ms());
+        io_->write(reinterpret_cast<const char*>(block_.data()), static_cast<qint64>(frames * 4));
+    }
+
+    static constexpr int feed_interval_ms = 2;
+    emu::SoundStream& stream_;
+    host::Clock& clock_;
+    QAudioSink* sink_ = nullptr;
+    QIODevice* io_ = nullptr;
+    QTimer* timer_ = nullptr;
+    std::vector<std::int16_t> block_;
+};
+
+AudioEngine::AudioEngine(host::Clock& clock) : clock_(clock) {
+    thread_.setObjectName("kelvor-audio");
+}
+
+AudioEngine::~AudioEngine() {
+    if (worker_) {
+        QMetaObject::invokeMethod(
+            worker_, [w = worker_] { w->close(); delete w; }, Qt::BlockingQueuedConnection);
+        worker_ = nullptr;
+    }
+    thread_.quit();
+    thread_.wait();
+}
+
+bool AudioEngine::start() {
+    if (running_) return true;
+    if (output_device_count() == 0) return false;
+    if (!thread_.isRunning()) {
+        thread_.start(QThread::TimeCriticalPriority);
+    }
+    if (!worker_) {
+        worker_ = new AudioWorker(stream_, clock_);
+        worker_->moveToThread(&thread_);
+    }
+    bool ok = false;
+    QMetaObject::invokeMethod(
+        worker_, [this, &ok] { ok = worker_->open(); }, Qt::BlockingQueuedConnection);
+    running_ = ok;
+    return ok;
+}
+
+int AudioEngine::output_device_count() { return static_cast<int>(QMediaDevices::audioOutputs().size()); }
+
+} // namespace kelvor::platform

@@ -1,0 +1,53 @@
+#pragma once
+// The audio thread: one QAudioSink in a QThread of its own, fed with the program's continuous stream
+// (emulated OPL2, PC speaker and the wave images) on the default output device.
+//
+// The sink and its feeding timer live in their own thread because the user-interface thread
+// busy-waits between chip writes; fed from there, the sound would starve.
+#include <QThread>
+#include <atomic>
+#include <memory>
+
+#include "core/host/clock.h"
+#include "emu/sound_stream.h"
+
+namespace kelvor::platform {
+
+class AudioWorker;
+
+// How far behind its clock stamp an event sounds, beyond the server's buffer: it covers the sink's
+// refill step (PulseAudio frees room in steps of about 12.5 ms) and the feeding timer's jitter.
+constexpr double stream_latency_ms = 20;
+// The sink's buffer as requested (50 ms of 16-bit stereo; PulseAudio grants about 37 ms). Smaller
+// buffers made Qt's sink play nothing or crash in one measurement, and underrun on a busy machine.
+constexpr int sink_buffer_bytes = 8820;
+
+class AudioEngine {
+public:
+    // `clock` must be the clock the user-interface side stamps its events with, and safe to read from
+    // the audio thread.
+    explicit AudioEngine(host::Clock& clock);
+    ~AudioEngine();
+    AudioEngine(const AudioEngine&) = delete;
+    AudioEngine& operator=(const AudioEngine&) = delete;
+
+    // Opens the default output device and starts the stream; false (and stays silent) when there is no
+    // device or it cannot be opened. Blocks until the sink has started or failed.
+    bool start();
+    bool running() const { return running_.load(); }
+
+    emu::SoundStream& stream() { return stream_; }
+    host::Clock& clock() { return clock_; }
+
+    // Number of audio output devices the system offers.
+    static int output_device_count();
+
+private:
+    host::Clock& clock_;
+    emu::SoundStream stream_{stream_latency_ms};
+    QThread thread_;
+    AudioWorker* worker_ = nullptr; // lives in thread_
+    std::atomic<bool> running_{false};
+};
+
+} // namespace kelvor::platform
