@@ -3,7 +3,7 @@
 // frame reads and the language tables, ready for drawing in either frequency range.
 #include "core/chart/charts.h"
 
-namespace kelvor::test {
+namespace kelvor::testing {
 
 // Track bars and range box of the main window, as plain values.
 struct FixedFrameControls : chart::FrameControls {
@@ -21,11 +21,12 @@ struct ChartRigBase {
     FixedFrameControls controls;
     hearing::TestState test;
     settings::Languages languages;
-    chart::Charts charts{li, re, test, controls};
+    chart::Charts charts{li, re, test};
 
     template <class... Args>
     ChartRigBase(bool extended, double scale, int w, int h, Args&&... image_args)
         : li(image_args...), re(image_args...) {
+        charts.use_controls(&controls);
         chart::build_norm_values(test.norm_values);
         if (extended) {
             test.f_min = hearing::f_min_extended;
@@ -44,4 +45,4 @@ struct ChartRigBase {
     }
 };
 
-} // namespace kelvor::test
+} // namespace kelvor::testing

@@ -5,7 +5,7 @@
 
 #include "core/chart/canvas.h"
 
-namespace kelvor::test {
+namespace kelvor::testing {
 
 struct CanvasOp {
     enum Kind { line, rectangle, ellipse, flood, write } kind;
@@ -68,5 +68,5 @@ private:
     RecordingCanvas canvas_;
 };
 
-} // namespace kelvor::test
+} // namespace kelvor::testing
 

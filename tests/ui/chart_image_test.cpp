@@ -14,7 +14,7 @@ using hearing::ear_right;
 
 // Both charts of the main window, their surfaces created at the start-up size; smaller charts are then
 // drawn into the surfaces' top-left corner.
-struct ChartRig : test::ChartRigBase<ChartImage> {
+struct ChartRig : testing::ChartRigBase<ChartImage> {
     explicit ChartRig(bool extended = false, int w = 624, int h = 416, double scale = 2.6)
         : ChartRigBase(extended, 2.6, 624, 416) {
         li.resize(624, 416);
@@ -44,7 +44,7 @@ bool near_colour(const QImage& image, int x, int y, Rgb colour, int reach = 1) {
 
 TEST(ChartImage, FrameColoursAfterTheMarginFill) {
     for (auto [w, h, scale] : {std::tuple{624, 416, 2.6}, {240, 160, 1.0}, {480, 320, 2.0}}) {
-        SCOPED_TRACE(testing::Message() << w << "x" << h);
+        SCOPED_TRACE(::testing::Message() << w << "x" << h);
         ChartRig rig(false, w, h, scale);
         const QImage& img = rig.li.image();
         const chart::TOhrGraph& g = rig.charts.Ohr_li_graph;

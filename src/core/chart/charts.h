@@ -6,6 +6,7 @@
 #include "core/chart/canvas.h"
 #include "core/chart/curves.h"
 #include "core/chart/ohr_graph.h"
+#include "core/hearing/messung_controls.h"
 #include "core/hearing/test_seams.h"
 #include "core/hearing/test_state.h"
 #include "core/settings/language_tables.h"
@@ -21,18 +22,28 @@ public:
     virtual bool f_extended_checked() const = 0;
 };
 
-// Redraws both charts after the ear under test became `selected_ear`: the other ear's chart first
-// (its marks painted over, in manual mode only when the right ear was selected), then the selected
-// one. Both end with frame, normal curve and their full measured curve.
-void ear_change_refresh(hearing::ChartControl& charts, const hearing::TestState& test, std::int8_t selected_ear,
-                        int index_max_li, int index_max_re);
+// The same read from the main window's control state.
+class MessungFrameControls : public FrameControls {
+public:
+    explicit MessungFrameControls(const hearing::MessungControls& controls) : c_(controls) {}
+    int track_max(std::int8_t ear) const override {
+        return ear == hearing::ear_left ? c_.F_Leiste_li.maximum : c_.F_Leiste_re.maximum;
+    }
+    bool f_extended_checked() const override { return c_.f_extended.checked; }
+
+private:
+    const hearing::MessungControls& c_;
+};
 
 class Charts : public hearing::ChartControl {
     ChartState state_; // first: the graphs keep a pointer to it
 
 public:
-    Charts(ImageControl& li_img, ImageControl& re_img, const hearing::TestState& test,
-           const FrameControls& controls);
+    Charts(ImageControl& li_img, ImageControl& re_img, const hearing::TestState& test);
+
+    // The controls the frame reads. The window logic is created with the charts, so they are given
+    // afterwards; until then the track bars are taken to end at f_max and the range box as unchecked.
+    void use_controls(const FrameControls* controls) { controls_ = controls; }
 
     // Set by the layout and by printing; the frequency axis also by range switching.
     ChartState& state() { return state_; }
@@ -48,7 +59,6 @@ public:
     void redraw_Chart_li();
     void redraw_Chart_re();
     void Messwerte_zeichnen();
-    void ear_change_refresh(std::int8_t selected_ear);
 
     void clear_chart(std::int8_t ear, int index_max) override;
     void draw_line(std::int8_t ear, const hearing::TEarResult& record, Rgb colour) override;
@@ -63,11 +73,12 @@ public:
 private:
     TOhrGraph& graph(std::int8_t ear) { return ear == hearing::ear_left ? Ohr_li_graph : Ohr_re_graph; }
     const std::string& text(int slot) const;
+    int track_max(std::int8_t ear) const;
 
     ImageControl& li_img_;
     ImageControl& re_img_;
     const hearing::TestState& test_;
-    const FrameControls& controls_;
+    const FrameControls* controls_ = nullptr;
     const settings::TextTable* texts_ = nullptr;
 };
 

@@ -5,10 +5,10 @@
 
 namespace kelvor::chart {
 
-struct ChartRig : test::ChartRigBase<test::RecordingImage> {
+struct ChartRig : testing::ChartRigBase<testing::RecordingImage> {
     ChartRig(int w, int h, double scale, bool extended = false) : ChartRigBase(extended, scale, w, h, w, h) {}
 
-    std::vector<test::CanvasOp>& ops(std::int8_t ear) {
+    std::vector<testing::CanvasOp>& ops(std::int8_t ear) {
         return (ear == hearing::ear_left ? li : re).recording().ops;
     }
 };

@@ -10,57 +10,6 @@ namespace {
 using hearing::ear_left;
 using hearing::ear_right;
 
-// Records the chart calls as short words: "clear li 22", "erase re 18", "line li MessWerte li".
-struct ChartCallRecorder : hearing::ChartControl {
-    std::vector<std::string> calls;
-    static std::string side(std::int8_t ear) { return ear == ear_left ? "li" : "re"; }
-    void clear_chart(std::int8_t ear, int index_max) override {
-        calls.push_back("clear " + side(ear) + " " + std::to_string(index_max));
-    }
-    void draw_line(std::int8_t ear, const hearing::TEarResult& record, Rgb colour) override {
-        calls.push_back("line " + side(ear) + " " + record.name + (colour == colours::blue ? "" : " ?"));
-    }
-    void draw_mark(std::int8_t ear, std::uint8_t index) override {
-        calls.push_back("mark " + side(ear) + " " + std::to_string(index));
-    }
-    void draw_mark_centre(std::int8_t ear, std::uint8_t index) override {
-        calls.push_back("centre " + side(ear) + " " + std::to_string(index));
-    }
-    void erase_mark(std::int8_t ear, std::uint8_t index) override {
-        calls.push_back("erase " + side(ear) + " " + std::to_string(index));
-    }
-    void set_freq_axis(double, double) override { calls.push_back("axis"); }
-};
-
-TEST(Charts, EarChangeRefreshesTheOtherChartFirst) {
-    hearing::TestState test;
-    hearing::reset_result(test.results_li, hearing::results_li_name);
-    hearing::reset_result(test.results_re, hearing::results_re_name);
-    for (std::uint8_t i : {2, 10, 22, 24}) { // 10 kHz lies beyond f_max: never erased
-        hearing::set_result_entry(test.results_li, i, hearing::index_to_freq(i), 20);
-        hearing::set_result_entry(test.results_re, i, hearing::index_to_freq(i), 20);
-    }
-    const struct {
-        std::int8_t selected;
-        bool auto_mode;
-        std::vector<std::string> calls;
-    } cases[] = {
-        {ear_left, true, {"clear re 22", "erase re 22", "erase re 10", "erase re 2", "line re MessWerte re",
-                          "clear li 22", "line li MessWerte li"}},
-        {ear_left, false, {"clear re 22", "erase re 22", "erase re 10", "erase re 2", "line re MessWerte re",
-                           "clear li 22", "line li MessWerte li"}},
-        {ear_right, true, {"clear li 22", "line li MessWerte li", "clear re 22", "line re MessWerte re"}},
-        {ear_right, false, {"clear li 22", "erase li 22", "erase li 10", "erase li 2", "line li MessWerte li",
-                            "clear re 22", "line re MessWerte re"}},
-    };
-    for (const auto& c : cases) {
-        test.auto_mode = c.auto_mode;
-        ChartCallRecorder recorder;
-        ear_change_refresh(recorder, test, c.selected, 22, 22);
-        EXPECT_EQ(recorder.calls, c.calls) << (c.selected == ear_left ? "left" : "right") << c.auto_mode;
-    }
-}
-
 TEST(Charts, AxisEndsFollowTheRangeAndTheCaller) {
     ChartRig rig(240, 160, 1.0);
     rig.charts.clear_Chart_li();

@@ -10,7 +10,7 @@ namespace {
 
 using hearing::ear_left;
 using hearing::ear_right;
-using test::CanvasOp;
+using testing::CanvasOp;
 
 struct Point {
     int index;

@@ -10,7 +10,7 @@ namespace {
 
 using hearing::ear_left;
 using hearing::ear_right;
-using test::CanvasOp;
+using testing::CanvasOp;
 
 struct PlotRect {
     int w, h;
@@ -88,7 +88,7 @@ TEST(OhrGraph, LabelPositionsAtThreeSizes) {
             rig.charts.clear_Chart_li();
             const TOhrGraph& g = rig.charts.Ohr_li_graph;
             const auto& canvas = rig.li.recording();
-            SCOPED_TRACE(testing::Message() << row.w << "x" << row.h << (ext ? " extended" : " normal"));
+            SCOPED_TRACE(::testing::Message() << row.w << "x" << row.h << (ext ? " extended" : " normal"));
 
             const CanvasOp* top = canvas.find_text(" -10");
             ASSERT_NE(top, nullptr);
