@@ -291,7 +291,7 @@ void TMessung::db_select() {
     const std::uint8_t index = freq_to_index(s_.test_freq);
     if (s_.on_hold) { // "continue"
         s_.on_hold = false;
-        c_.Test_db.visible = s_.test_level >= level_max_db || s_.show_level;
+        apply_level_display();
         if (!s_.auto_mode) chart_.draw_mark_centre(s_.cur_ear, index);
         return;
     }

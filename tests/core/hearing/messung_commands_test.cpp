@@ -60,6 +60,27 @@ TEST(LevelDisplay, ContinueShowsAsWantedAndCalibrationLeavesItAlone) {
     EXPECT_FALSE(rig.state.show_level);
 }
 
+// "continue" ends the hold and lets the display follow the rule again, whatever the hold left it at.
+TEST(LevelDisplay, ContinueShowsTheLevelAtTheTopOrWhenWanted) {
+    const struct {
+        std::int8_t level;
+        bool show_level;
+        bool visible_before;
+        bool visible_after;
+    } cases[] = {
+        {48, false, false, true}, {46, false, true, false}, {10, true, false, true}, {0, false, true, false}};
+    for (const auto& k : cases) {
+        MessungRig rig;
+        rig.state.on_hold = true;
+        rig.state.test_level = k.level;
+        rig.state.show_level = k.show_level;
+        rig.c.Test_db.visible = k.visible_before;
+        rig.m.db_select();
+        EXPECT_FALSE(rig.state.on_hold);
+        EXPECT_EQ(rig.c.Test_db.visible, k.visible_after) << int(k.level) << k.show_level << k.visible_before;
+    }
+}
+
 TEST(Progress, CountsRisesFromOneToElevenThenStartsOverAtThree) {
     MessungRig rig;
     rig.start_running();
@@ -478,17 +499,27 @@ TEST(Range, UncheckingByHandAtTheTopLeavesTheToneThere) {
     EXPECT_EQ(rig.state.test_freq, 12000);
 }
 
+// Also from the extended range with the box checked: unchecking the box runs its click handler first,
+// and the series logarithms set afterwards are the ones the chart keeps.
 TEST(Range, LockingKeepsTheNormalRangeWithSeriesLogarithms) {
-    MessungRig rig;
-    rig.state.on_hold = true;
-    rig.m.lock_normal_range();
-    expect_range(rig, {125, 8000, 22});
-    EXPECT_DOUBLE_EQ(rig.chart.axis_min, ln_series(125));
-    EXPECT_DOUBLE_EQ(rig.chart.axis_max, ln_series(8000));
-    EXPECT_FALSE(rig.c.f_extended.checked);
-    EXPECT_FALSE(rig.c.f_extended.enabled);
-    EXPECT_EQ(rig.state.test_freq, 8000);
-    EXPECT_FALSE(rig.state.on_hold);
+    for (bool extended : {false, true}) {
+        MessungRig rig;
+        if (extended) {
+            rig.c.f_extended.checked = true;
+            rig.m.f_extendedClick();
+            rig.c.F_Leiste_li.position = 28;
+        }
+        rig.state.on_hold = true;
+        rig.m.lock_normal_range();
+        expect_range(rig, {125, 8000, 22});
+        EXPECT_DOUBLE_EQ(rig.chart.axis_min, ln_series(125)) << extended;
+        EXPECT_DOUBLE_EQ(rig.chart.axis_max, ln_series(8000)) << extended;
+        EXPECT_FALSE(rig.c.f_extended.checked);
+        EXPECT_FALSE(rig.c.f_extended.enabled);
+        EXPECT_EQ(rig.state.test_freq, 8000);
+        EXPECT_EQ(rig.c.F_Leiste_li.position, 22);
+        EXPECT_FALSE(rig.state.on_hold);
+    }
 }
 
 } // namespace
