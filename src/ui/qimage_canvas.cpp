@@ -135,11 +135,14 @@ void QImageCanvas::text(chart::Px x, chart::Px y, const std::string& text) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setStyleHint(QFont::SansSerif);
     font.setStretch(QFont::Condensed);
-    font.setStyleStrategy(QFont::NoAntialias);
+    // Glyphs are smoothed (in grey, over their opaque cell): they are drawn after the margin fill, and
+    // small sizes are unreadable without it. Lines and shapes stay unsmoothed.
+    font.setStyleStrategy(QFont::PreferAntialias);
     font.setPointSize(font_size() > 0 ? font_size() : 1);
     const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     QPainter painter(&image_);
     prepare(painter);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setFont(font);
     const QFontMetrics metrics = painter.fontMetrics();
     // The text cell is opaque in the fill colour, its top-left corner at (x, y).
