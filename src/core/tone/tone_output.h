@@ -71,6 +71,9 @@ public:
 
     void write_level(std::uint8_t loudness);
     bool Soundcard_present();
+    // A new wave image from the current frequency, level and calibration volume; the settings dialog
+    // also makes one when the calibration volume moves, whatever the method.
+    void make_wave();
     void free_waves();
 
     void SetPort(std::uint16_t port, std::uint8_t value);
@@ -96,7 +99,6 @@ public:
     bool tone_sounding() const { return tone_sounding_; }
 
 private:
-    void make_wave();
     void report(const char* text);
     void show_messages();
 

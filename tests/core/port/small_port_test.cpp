@@ -135,6 +135,66 @@ TEST_F(SmallPortTest, ServiceFoundInstalledAndRunningIsLeftAsFound) {
     EXPECT_THAT(take_calls(), ElementsAre("close_handle 33", "open_sc_manager F003F", "close_service_handle 11"));
 }
 
+TEST_F(SmallPortTest, EachFamilyGetsItsControlCodes) {
+    struct Case {
+        std::uint32_t platform, major, minor;
+        bool nt;
+    };
+    // Version codes 1..7 and 0: only NT (4), 2000 (5) and XP (7) take the driver's NT requests.
+    const Case cases[] = {{0, 3, 10, false}, {1, 4, 0, false}, {1, 4, 10, false}, {2, 4, 0, true},
+                          {2, 5, 1, true},   {1, 4, 90, false}, {2, 6, 0, true},  {2, 10, 0, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.platform) + " " + std::to_string(c.major) + "." + std::to_string(c.minor));
+        system.version = {c.platform, c.major, c.minor, 0};
+        auto component = create();
+        EXPECT_EQ(component->read_code(), c.nt ? 0xF1006404u : 2u);
+        EXPECT_EQ(component->write_code(), c.nt ? 0xF100A408u : 3u);
+        EXPECT_EQ(take_log().at(1), c.nt ? ":> Port.Create - Win NT2000XP" : ":> Port.Create - Win 9598ME");
+        component->OpenDriver();
+        EXPECT_EQ(take_log().at(1),
+                  c.nt ? ":> PortOpenDriver.sys - Win NT2000XP" : ":> Port.OpenDriver.vxd Win 9598ME");
+        component.reset();
+        take_log();
+    }
+}
+
+// What the end of the run does to the service depends on what the driver's opening found.
+TEST_F(SmallPortTest, DestroyUndoesOnlyWhatThisRunDid) {
+    struct Case {
+        const char* found;
+        std::uint32_t create_error;
+        std::uint32_t start_error;
+        bool stopped;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"nothing", 0, 0, true, true},
+        {"installed, not running", error_service_exists, 0, true, false},
+        {"running", 0, error_service_already_running, false, true},
+        {"installed and running", error_service_exists, error_service_already_running, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.found);
+        services = testing::ScriptedDriverServices{};
+        services.create_error = c.create_error;
+        services.start_error = c.start_error;
+        auto component = create();
+        component->OpenDriver();
+        EXPECT_TRUE(component->Opened());
+        EXPECT_EQ(component->last_error(), 0u);
+        take_calls();
+        take_log();
+        component.reset();
+        const auto calls = take_calls();
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "control_service 1"), c.stopped ? 1 : 0);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "delete_service"), c.removed ? 1 : 0);
+        const auto log = take_log();
+        EXPECT_EQ(std::count(log.begin(), log.end(), ":> Port.StopService"), c.stopped ? 1 : 0);
+        EXPECT_EQ(std::count(log.begin(), log.end(), ":> Port.RemoveDriver"), c.removed ? 1 : 0);
+        EXPECT_EQ(log.back(), ":> Port.CloseServiceManager");
+    }
+}
+
 TEST_F(SmallPortTest, FailedStepsLeaveTheComponentClosed) {
     struct Case {
         const char* what;

@@ -58,6 +58,7 @@ protected:
     testing::RecordingWaveOutput wave;
     testing::FakeDialogs dialogs;
     diagnostics::LogBuffer sound_log{sound_log_name, 200};
+    diagnostics::PortLogRing ring;
     ToneOutput tone{state, ports, nullptr, wave, clock, dialogs, sound_log};
 };
 
@@ -106,11 +107,16 @@ TEST_F(ToneOutputTest, SoundLogLineTexts) {
 
 TEST_F(ToneOutputTest, DataStreamLogsAndWaitsButWritesNoPort) {
     tone.settings().out_method = meth_stream;
-    tone.init_OPL2();
-    EXPECT_THAT(ports.writes, IsEmpty());
-    EXPECT_EQ(sound_log.count(), 5);
-    // Ten waits of more than 4 ms each: at 1 ms per clock read each takes 6 reads.
-    EXPECT_EQ(clock.now, 10 * 6);
+    for (const int delay_ms : {4, 0, 10}) {
+        tone.settings().write_delay_ms = static_cast<std::uint8_t>(delay_ms);
+        clock.now = 0;
+        sound_log.show(ring);
+        tone.init_OPL2();
+        EXPECT_THAT(ports.writes, IsEmpty());
+        EXPECT_EQ(sound_log.count(), 5);
+        // Ten waits of more than the delay each: at 1 ms per clock read each takes delay + 2 reads.
+        EXPECT_EQ(clock.now, 10 * (delay_ms + 2)) << delay_ms;
+    }
     EXPECT_THAT(dialogs.shown, IsEmpty());
 }
 
