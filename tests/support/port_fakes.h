@@ -20,7 +20,7 @@ namespace kelvor::testing {
 
 // Every read returns the time and then moves it on by `step_ms`.
 class SteppingClock : public host::Clock {
-public:
+  public:
     double now_ms() override {
         const double t = now;
         now += step_ms;
@@ -34,11 +34,13 @@ struct PortWrite {
     std::uint16_t port;
     std::uint8_t value;
     double at_ms; // clock time of the write
-    friend bool operator==(const PortWrite& a, const PortWrite& b) { return a.port == b.port && a.value == b.value; }
+    friend bool operator==(const PortWrite& a, const PortWrite& b) {
+        return a.port == b.port && a.value == b.value;
+    }
 };
 
 class RecordingPortIo : public host::PortIo {
-public:
+  public:
     explicit RecordingPortIo(const SteppingClock* clock = nullptr) : clock_(clock) {}
 
     bool write_port(std::uint16_t port, std::uint8_t value) override {
@@ -62,12 +64,12 @@ public:
     bool fail_reads = false;
     std::function<void(std::uint16_t, std::uint8_t)> on_write; // runs before each write, failing or not
 
-private:
+  private:
     const SteppingClock* clock_;
 };
 
 class RecordingWaveOutput : public tone::WaveOutput {
-public:
+  public:
     struct Made {
         std::uint16_t freq_hz;
         std::int8_t level_db;
@@ -88,7 +90,7 @@ public:
 };
 
 class FixedSystemInfo : public host::SystemInfo {
-public:
+  public:
     host::OsVersion os_version() override { return version; }
     std::string system_directory() override { return system_dir; }
     std::string current_directory() override { return current_dir; }
@@ -102,7 +104,7 @@ public:
 
 // A service manager and device whose answers a test scripts. Records every call in `calls`.
 class ScriptedDriverServices : public port::DriverServices {
-public:
+  public:
     port::Handle open_sc_manager(std::uint32_t access) override {
         calls.push_back("open_sc_manager " + hex(access));
         return fail(manager_error) ? port::no_handle : manager_handle;
@@ -144,8 +146,9 @@ public:
         calls.push_back("close_handle " + std::to_string(device));
         return true;
     }
-    bool device_io_control(port::Handle device, std::uint32_t code, const std::uint8_t* in, std::uint32_t in_size,
-                           std::uint8_t* out, std::uint32_t out_size, std::uint32_t& bytes_returned) override {
+    bool device_io_control(port::Handle device, std::uint32_t code, const std::uint8_t* in,
+                           std::uint32_t in_size, std::uint8_t* out, std::uint32_t out_size,
+                           std::uint32_t& bytes_returned) override {
         requests.push_back({device, code, std::vector<std::uint8_t>(in, in + in_size), out_size});
         if (fail(ioctl_error)) return false;
         if (out_size >= 2) {
@@ -184,7 +187,7 @@ public:
     std::vector<port::ServiceConfig> created;
     std::vector<Request> requests;
 
-private:
+  private:
     bool fail(std::uint32_t code) {
         if (code == 0) return false;
         error = code;

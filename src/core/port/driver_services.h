@@ -67,7 +67,7 @@ struct DeviceOpen {
 };
 
 class DriverServices {
-public:
+  public:
     virtual ~DriverServices() = default;
 
     // Service control manager of the local machine, default database; no_handle on failure.
@@ -76,7 +76,8 @@ public:
     virtual bool close_service_handle(Handle handle) = 0;
     // Installs a service; its handle, or no_handle on failure (error_service_exists when installed).
     virtual Handle create_service(Handle manager, const ServiceConfig& config) = 0;
-    virtual Handle open_service(Handle manager, const std::string& service_name, std::uint32_t desired_access) = 0;
+    virtual Handle open_service(Handle manager, const std::string& service_name,
+                                std::uint32_t desired_access) = 0;
     // Starts with no arguments; fails with error_service_already_running when it runs.
     virtual bool start_service(Handle service) = 0;
     // Sends a control (service_control_stop) to the service.
@@ -88,8 +89,9 @@ public:
     virtual Handle open_device(const std::string& name, const DeviceOpen& how) = 0;
     virtual bool close_handle(Handle device) = 0;
     // One device control request; `bytes_returned` gets the byte count written to `out`.
-    virtual bool device_io_control(Handle device, std::uint32_t code, const std::uint8_t* in, std::uint32_t in_size,
-                                   std::uint8_t* out, std::uint32_t out_size, std::uint32_t& bytes_returned) = 0;
+    virtual bool device_io_control(Handle device, std::uint32_t code, const std::uint8_t* in,
+                                   std::uint32_t in_size, std::uint8_t* out, std::uint32_t out_size,
+                                   std::uint32_t& bytes_returned) = 0;
 
     // System error code of the last failing call.
     virtual std::uint32_t last_error() = 0;

@@ -13,7 +13,7 @@ struct OsName {
     const char* name;
 };
 constexpr OsName os_names[] = {
-    {os_unknown, "unknown"}, {os_win31, "3.1"}, {os_win95, "95"},    {os_win98, "98"},
+    {os_unknown, "unknown"}, {os_win31, "3.1"},    {os_win95, "95"}, {os_win98, "98"},
     {os_winnt, "NT"},        {os_win2000, "2000"}, {os_winme, "ME"}, {os_winxp, "XP"},
 };
 
@@ -43,9 +43,13 @@ bool is_nt_code(std::uint8_t os_code) {
     return os_code == os_winnt || os_code == os_win2000 || os_code == os_winxp;
 }
 
-std::uint8_t GetOSVersion(host::SystemInfo& system) { return os_code_of(system.os_version()); }
+std::uint8_t GetOSVersion(host::SystemInfo& system) {
+    return os_code_of(system.os_version());
+}
 
-std::uint32_t PlatformFamily(host::SystemInfo& system) { return system.os_version().platform_id; }
+std::uint32_t PlatformFamily(host::SystemInfo& system) {
+    return system.os_version().platform_id;
+}
 
 std::string OSVersionName(std::uint8_t os_code) {
     for (const OsName& entry : os_names)
@@ -56,7 +60,8 @@ std::string OSVersionName(std::uint8_t os_code) {
 std::string OSVersionText(host::SystemInfo& system, diagnostics::LogBuffer& port_log) {
     const host::OsVersion v = system.os_version();
     const std::string text = OSVersionName(os_code_of(v)) + " Platform: " + std::to_string(v.platform_id) +
-                             " MinorVersion: " + std::to_string(v.minor) + " MajorVersion: " + std::to_string(v.major);
+                             " MinorVersion: " + std::to_string(v.minor) +
+                             " MajorVersion: " + std::to_string(v.major);
     port_log.add_line(" " + text);
     return text;
 }
@@ -97,7 +102,9 @@ TSmallPort::~TSmallPort() {
     }
 }
 
-std::uint8_t TSmallPort::GetOSVersion() { return port::GetOSVersion(system_); }
+std::uint8_t TSmallPort::GetOSVersion() {
+    return port::GetOSVersion(system_);
+}
 
 void TSmallPort::set_Opened(bool /*value*/) {
     log(".ReOpen Driver");
@@ -170,10 +177,11 @@ std::uint8_t TSmallPort::ReadPort(std::uint16_t port) {
         FLastError = error_invalid_handle;
         return 0;
     }
-    const std::array<std::uint8_t, 2> in{static_cast<std::uint8_t>(port & 0xFF), static_cast<std::uint8_t>(port >> 8)};
+    const std::array<std::uint8_t, 2> in{static_cast<std::uint8_t>(port & 0xFF),
+                                         static_cast<std::uint8_t>(port >> 8)};
     std::array<std::uint8_t, 2> out{};
-    FLastOk = services_.device_io_control(FDriverHandle, FReadCode, in.data(), in.size(), out.data(), out.size(),
-                                          FBytesReturned);
+    FLastOk = services_.device_io_control(FDriverHandle, FReadCode, in.data(), in.size(), out.data(),
+                                          out.size(), FBytesReturned);
     if (!FLastOk) {
         FLastError = services_.last_error();
         return 0;

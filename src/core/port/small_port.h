@@ -34,7 +34,7 @@ constexpr std::uint8_t os_winxp = 7;
 bool is_nt_code(std::uint8_t os_code);
 
 class TSmallPort {
-public:
+  public:
     // Create: the component starts closed, with the control codes of the running family. The system
     // information, the services and the log must outlive it: its destruction still uses them.
     TSmallPort(host::SystemInfo& system, DriverServices& services, diagnostics::LogBuffer& port_log);
@@ -73,7 +73,7 @@ public:
     bool stop_on_close() const { return FStopOnClose; }
     std::uint32_t bytes_returned() const { return FBytesReturned; }
 
-private:
+  private:
     void log(const std::string& text) { port_log_.add_line(text); }
     bool nt_family() const { return is_nt_code(FOSCode); }
     void open_nt_driver();

@@ -19,11 +19,11 @@ enum TOutputMethod : std::uint8_t {
 constexpr std::uint16_t opl2_port_default = 0x388;
 
 struct TOutputSettings {
-    std::uint16_t port_base = opl2_port_default; // OPL2 address port
+    std::uint16_t port_base = opl2_port_default;     // OPL2 address port
     std::uint16_t data_port = opl2_port_default + 1; // OPL2 data port, always port_base + 1
     TOutputDevice out_device = dev_speaker;
     TOutputMethod out_method = meth_stream;
-    std::uint16_t cal_volume = 100; // percent, 2..100; scales the data stream only
+    std::uint16_t cal_volume = 100;  // percent, 2..100; scales the data stream only
     std::uint8_t write_delay_ms = 4; // wait after each port byte of an OPL2 register write
     std::uint8_t low_tone_drop = 10; // dB a tone below 500 Hz drops in the pause half (sound card only)
 

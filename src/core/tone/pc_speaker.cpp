@@ -6,8 +6,8 @@ namespace kelvor::tone {
 
 namespace {
 
-constexpr std::uint16_t pit_mode_port = 0x43;      // timer mode register
-constexpr std::uint16_t pit_channel2_port = 0x42;  // timer channel 2 data
+constexpr std::uint16_t pit_mode_port = 0x43;     // timer mode register
+constexpr std::uint16_t pit_channel2_port = 0x42; // timer channel 2 data
 constexpr std::uint16_t system_control_port = 0x61;
 
 // Mode register: bits 6-7 channel (2) | bits 4-5 access (low byte then high byte) | bits 1-3 mode

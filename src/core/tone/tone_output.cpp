@@ -9,8 +9,9 @@ namespace {
 // A level (or loudness) read as an unsigned byte above 48 counts as no attenuation at all, which
 // also sends negative levels to the silent floor.
 std::int8_t attenuation_for(std::uint8_t loudness) {
-    return loudness > static_cast<std::uint8_t>(loudness_max) ? loudness_max
-                                                              : static_cast<std::int8_t>(loudness_max - loudness);
+    return loudness > static_cast<std::uint8_t>(loudness_max)
+               ? loudness_max
+               : static_cast<std::int8_t>(loudness_max - loudness);
 }
 
 } // namespace
@@ -32,7 +33,8 @@ ToneOutput::HandlerScope::~HandlerScope() {
 
 void ToneOutput::report(const char* text) {
     if (box_open_ && box_text_ == text) return;
-    if (std::find(pending_messages_.begin(), pending_messages_.end(), text) != pending_messages_.end()) return;
+    if (std::find(pending_messages_.begin(), pending_messages_.end(), text) != pending_messages_.end())
+        return;
     pending_messages_.emplace_back(text);
 }
 
@@ -49,7 +51,9 @@ void ToneOutput::show_messages() {
     box_open_ = false;
 }
 
-void ToneOutput::make_wave() { wave_.make_wave(state_.test_freq, state_.test_level, settings_.cal_volume); }
+void ToneOutput::make_wave() {
+    wave_.make_wave(state_.test_freq, state_.test_level, settings_.cal_volume);
+}
 
 void ToneOutput::set_level(std::int8_t level_db) {
     HandlerScope scope(*this);
@@ -103,9 +107,13 @@ void ToneOutput::write_level(std::uint8_t loudness) {
     }
 }
 
-void ToneOutput::play_wave() { wave_.play_wave(); }
+void ToneOutput::play_wave() {
+    wave_.play_wave();
+}
 
-void ToneOutput::free_waves() { wave_.free_waves(); }
+void ToneOutput::free_waves() {
+    wave_.free_waves();
+}
 
 bool ToneOutput::Soundcard_present() {
     HandlerScope scope(*this);

@@ -40,10 +40,11 @@ constexpr std::int8_t loudness_max = 48;
 constexpr std::uint16_t low_tone_limit_hz = 500;
 
 class ToneOutput final : public hearing::ToneControl {
-public:
+  public:
     // `port_driver` may be null until the main window has created its port driver component.
-    ToneOutput(hearing::TestState& state, host::PortIo& ports, port::TSmallPort* port_driver, WaveOutput& wave,
-               host::Clock& clock, host::Dialogs& dialogs, diagnostics::LogBuffer& sound_log);
+    ToneOutput(hearing::TestState& state, host::PortIo& ports, port::TSmallPort* port_driver,
+               WaveOutput& wave, host::Clock& clock, host::Dialogs& dialogs,
+               diagnostics::LogBuffer& sound_log);
 
     TOutputSettings& settings() { return settings_; }
     const TOutputSettings& settings() const { return settings_; }
@@ -52,13 +53,13 @@ public:
     // Keeps port failure boxes back until the scope ends; a handler that makes several tone calls can
     // hold one for its whole run so that no box opens between them.
     class HandlerScope {
-    public:
+      public:
         explicit HandlerScope(ToneOutput& tone) : tone_(tone) { ++tone_.depth_; }
         ~HandlerScope();
         HandlerScope(const HandlerScope&) = delete;
         HandlerScope& operator=(const HandlerScope&) = delete;
 
-    private:
+      private:
         ToneOutput& tone_;
     };
 
@@ -98,7 +99,7 @@ public:
     std::int8_t saved_attenuation() const { return saved_attenuation_; }
     bool tone_sounding() const { return tone_sounding_; }
 
-private:
+  private:
     void report(const char* text);
     void show_messages();
 
@@ -115,9 +116,9 @@ private:
     std::int8_t saved_attenuation_ = loudness_max;
     bool tone_sounding_ = true;
 
-    int depth_ = 0;                 // tone operations (and handler scopes) running
-    bool box_open_ = false;         // a failure box is on screen further up the stack
-    std::string box_text_;          // its text
+    int depth_ = 0;         // tone operations (and handler scopes) running
+    bool box_open_ = false; // a failure box is on screen further up the stack
+    std::string box_text_;  // its text
     std::deque<std::string> pending_messages_;
 };
 

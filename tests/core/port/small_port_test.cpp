@@ -14,14 +14,15 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 class SmallPortTest : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<TSmallPort> create() {
         auto component = std::make_unique<TSmallPort>(system, services, port_log);
         return component;
     }
     std::vector<std::string> take_log() {
         std::vector<std::string> lines;
-        for (std::size_t i = 0; i < port_log.count(); ++i) lines.push_back(port_log.line(i));
+        for (std::size_t i = 0; i < port_log.count(); ++i)
+            lines.push_back(port_log.line(i));
         diagnostics::PortLogRing ring;
         port_log.show(ring);
         return lines;
@@ -40,9 +41,10 @@ TEST(OsVersion, CodesAndNames) {
         const char* name;
     };
     const Case cases[] = {
-        {0, 3, 10, 1, "Win 3.1"}, {1, 4, 0, 2, "Win 95"},     {1, 4, 10, 3, "Win 98"},   {1, 4, 90, 6, "Win ME"},
-        {1, 4, 3, 0, "Win unknown"}, {2, 4, 0, 4, "Win NT"},  {2, 5, 0, 5, "Win 2000"},  {2, 5, 1, 5, "Win 2000"},
-        {2, 6, 1, 7, "Win XP"},   {2, 10, 0, 0, "Win unknown"}, {2, 3, 51, 0, "Win unknown"}, {3, 5, 0, 0, "Win unknown"},
+        {0, 3, 10, 1, "Win 3.1"},     {1, 4, 0, 2, "Win 95"},       {1, 4, 10, 3, "Win 98"},
+        {1, 4, 90, 6, "Win ME"},      {1, 4, 3, 0, "Win unknown"},  {2, 4, 0, 4, "Win NT"},
+        {2, 5, 0, 5, "Win 2000"},     {2, 5, 1, 5, "Win 2000"},     {2, 6, 1, 7, "Win XP"},
+        {2, 10, 0, 0, "Win unknown"}, {2, 3, 51, 0, "Win unknown"}, {3, 5, 0, 0, "Win unknown"},
     };
     testing::FixedSystemInfo system;
     for (const Case& c : cases) {
@@ -73,15 +75,18 @@ TEST_F(SmallPortTest, CreateChoosesTheFamilysControlCodes) {
         EXPECT_TRUE(c->stop_on_close());
         EXPECT_FALSE(c->last_ok());
         EXPECT_EQ(c->last_error(), 0u);
-        EXPECT_THAT(take_log(), ElementsAre(":> Port.Create - init", ":> Port.Create - Win NT2000XP", ":> Port.Create - fini"));
+        EXPECT_THAT(take_log(), ElementsAre(":> Port.Create - init", ":> Port.Create - Win NT2000XP",
+                                            ":> Port.Create - fini"));
     }
     take_log();
-    system.version = {host::platform_windows_nt, 10, 0, 19045}; // too new for the table: the 95 family's codes
+    system.version = {host::platform_windows_nt, 10, 0,
+                      19045}; // too new for the table: the 95 family's codes
     auto c = create();
     EXPECT_EQ(c->os_code(), 0);
     EXPECT_EQ(c->read_code(), 2u);
     EXPECT_EQ(c->write_code(), 3u);
-    EXPECT_THAT(take_log(), ElementsAre(":> Port.Create - init", ":> Port.Create - Win 9598ME", ":> Port.Create - fini"));
+    EXPECT_THAT(take_log(),
+                ElementsAre(":> Port.Create - init", ":> Port.Create - Win 9598ME", ":> Port.Create - fini"));
 }
 
 TEST_F(SmallPortTest, FreshServiceIsInstalledStartedAndRemovedAgain) {
@@ -93,8 +98,9 @@ TEST_F(SmallPortTest, FreshServiceIsInstalledStartedAndRemovedAgain) {
     EXPECT_EQ(c->DriverHandle(), services.device_handle);
     EXPECT_EQ(c->last_error(), 0u);
     EXPECT_THAT(take_calls(),
-                ElementsAre("open_sc_manager F003F", "create_service Smport /home/kelvor/Smport.sys", "close_service_handle 22",
-                            "open_service Smport F01FF", "start_service", "close_service_handle 22", "close_service_handle 11",
+                ElementsAre("open_sc_manager F003F", "create_service Smport /home/kelvor/Smport.sys",
+                            "close_service_handle 22", "open_service Smport F01FF", "start_service",
+                            "close_service_handle 22", "close_service_handle 11",
                             "open_device \\\\.\\Smport C0000000"));
     ASSERT_EQ(services.created.size(), 1u);
     const ServiceConfig& config = services.created[0];
@@ -104,14 +110,16 @@ TEST_F(SmallPortTest, FreshServiceIsInstalledStartedAndRemovedAgain) {
     EXPECT_EQ(config.start_type, 3u);
     EXPECT_EQ(config.error_control, 1u);
     EXPECT_THAT(take_log(), ElementsAre(":> Port.OpenDriver - init", ":> PortOpenDriver.sys - Win NT2000XP",
-                                        ":> Port.OpenServiceManager", ":> Port.InstallDriver", ":> Port.StartService",
-                                        ":> Port.CloseServiceManager"));
+                                        ":> Port.OpenServiceManager", ":> Port.InstallDriver",
+                                        ":> Port.StartService", ":> Port.CloseServiceManager"));
     c.reset();
-    EXPECT_THAT(take_calls(), ElementsAre("close_handle 33", "open_sc_manager F003F", "open_service Smport F01FF",
-                                          "control_service 1", "close_service_handle 22", "open_service Smport F01FF",
-                                          "delete_service", "close_service_handle 22", "close_service_handle 11"));
-    EXPECT_THAT(take_log(), ElementsAre(":> Port.CloseDriver", ":> Port.OpenServiceManager", ":> Port.StopService",
-                                        ":> Port.RemoveDriver", ":> Port.CloseServiceManager"));
+    EXPECT_THAT(take_calls(),
+                ElementsAre("close_handle 33", "open_sc_manager F003F", "open_service Smport F01FF",
+                            "control_service 1", "close_service_handle 22", "open_service Smport F01FF",
+                            "delete_service", "close_service_handle 22", "close_service_handle 11"));
+    EXPECT_THAT(take_log(),
+                ElementsAre(":> Port.CloseDriver", ":> Port.OpenServiceManager", ":> Port.StopService",
+                            ":> Port.RemoveDriver", ":> Port.CloseServiceManager"));
 }
 
 TEST_F(SmallPortTest, ServiceFoundInstalledAndRunningIsLeftAsFound) {
@@ -128,11 +136,13 @@ TEST_F(SmallPortTest, ServiceFoundInstalledAndRunningIsLeftAsFound) {
     ASSERT_EQ(services.created.size(), 1u);
     EXPECT_EQ(services.created[0].binary_path, "/sys32/Smport.sys");
     EXPECT_THAT(take_log(), ElementsAre(":> Port.OpenDriver - init", ":> PortOpenDriver.sys - Win NT2000XP",
-                                        ":> Port.OpenServiceManager", ":> Port.InstallDriver", ":> Port.InstallDriver ERROR",
-                                        ":> Port.StartService", ":> Port.StartService ERROR", ":> Port.CloseServiceManager"));
+                                        ":> Port.OpenServiceManager", ":> Port.InstallDriver",
+                                        ":> Port.InstallDriver ERROR", ":> Port.StartService",
+                                        ":> Port.StartService ERROR", ":> Port.CloseServiceManager"));
     take_calls();
     c.reset();
-    EXPECT_THAT(take_calls(), ElementsAre("close_handle 33", "open_sc_manager F003F", "close_service_handle 11"));
+    EXPECT_THAT(take_calls(),
+                ElementsAre("close_handle 33", "open_sc_manager F003F", "close_service_handle 11"));
 }
 
 TEST_F(SmallPortTest, EachFamilyGetsItsControlCodes) {
@@ -141,10 +151,11 @@ TEST_F(SmallPortTest, EachFamilyGetsItsControlCodes) {
         bool nt;
     };
     // Version codes 1..7 and 0: only NT (4), 2000 (5) and XP (7) take the driver's NT requests.
-    const Case cases[] = {{0, 3, 10, false}, {1, 4, 0, false}, {1, 4, 10, false}, {2, 4, 0, true},
-                          {2, 5, 1, true},   {1, 4, 90, false}, {2, 6, 0, true},  {2, 10, 0, false}};
+    const Case cases[] = {{0, 3, 10, false}, {1, 4, 0, false},  {1, 4, 10, false}, {2, 4, 0, true},
+                          {2, 5, 1, true},   {1, 4, 90, false}, {2, 6, 0, true},   {2, 10, 0, false}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.platform) + " " + std::to_string(c.major) + "." + std::to_string(c.minor));
+        SCOPED_TRACE(std::to_string(c.platform) + " " + std::to_string(c.major) + "." +
+                     std::to_string(c.minor));
         system.version = {c.platform, c.major, c.minor, 0};
         auto component = create();
         EXPECT_EQ(component->read_code(), c.nt ? 0xF1006404u : 2u);
@@ -210,8 +221,8 @@ TEST_F(SmallPortTest, FailedStepsLeaveTheComponentClosed) {
          ":> Port.InstallDriver ERROR"},
         {"start fails", &testing::ScriptedDriverServices::start_error, 2, "close_service_handle 11",
          ":> Port.StartService ERROR"},
-        {"no such service", &testing::ScriptedDriverServices::open_service_error, 1060, "close_service_handle 11",
-         ":> Port.StartService ERROR"},
+        {"no such service", &testing::ScriptedDriverServices::open_service_error, 1060,
+         "close_service_handle 11", ":> Port.StartService ERROR"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -242,9 +253,10 @@ TEST_F(SmallPortTest, MissingDeviceKeepsItsError) {
     EXPECT_EQ(c->last_error(), 2u);
     take_calls();
     c.reset(); // installed and started by us: still stopped and removed
-    EXPECT_THAT(take_calls(), ElementsAre("open_sc_manager F003F", "open_service Smport F01FF", "control_service 1",
-                                          "close_service_handle 22", "open_service Smport F01FF", "delete_service",
-                                          "close_service_handle 22", "close_service_handle 11"));
+    EXPECT_THAT(take_calls(),
+                ElementsAre("open_sc_manager F003F", "open_service Smport F01FF", "control_service 1",
+                            "close_service_handle 22", "open_service Smport F01FF", "delete_service",
+                            "close_service_handle 22", "close_service_handle 11"));
 }
 
 TEST_F(SmallPortTest, NinetyFiveFamilyOpensTheVirtualDeviceDriver) {
@@ -254,7 +266,8 @@ TEST_F(SmallPortTest, NinetyFiveFamilyOpensTheVirtualDeviceDriver) {
     take_log();
     c->OpenDriver();
     EXPECT_TRUE(c->Opened());
-    EXPECT_THAT(take_calls(), ElementsAre("open_device \\\\.\\smport.vxd 0", "open_device \\\\.\\/sys32\\smport.vxd 0"));
+    EXPECT_THAT(take_calls(),
+                ElementsAre("open_device \\\\.\\smport.vxd 0", "open_device \\\\.\\/sys32\\smport.vxd 0"));
     EXPECT_THAT(take_log(), ElementsAre(":> Port.OpenDriver - init", ":> Port.OpenDriver.vxd Win 9598ME"));
     services.devices = {"\\\\.\\smport.vxd"};
     c->OpenDriver(); // an open driver is closed first

@@ -12,25 +12,28 @@
 namespace kelvor::tone {
 namespace {
 
-using testing::PortWrite;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
+using testing::PortWrite;
 
 constexpr std::uint16_t addr = 0x388;
 constexpr std::uint16_t data = 0x389;
 
-std::vector<PortWrite> reg(std::uint8_t r, std::uint8_t v) { return {{addr, r, 0}, {data, v, 0}}; }
+std::vector<PortWrite> reg(std::uint8_t r, std::uint8_t v) {
+    return {{addr, r, 0}, {data, v, 0}};
+}
 
 std::vector<PortWrite> regs(std::initializer_list<std::pair<std::uint8_t, std::uint8_t>> pairs) {
     std::vector<PortWrite> out;
     for (const auto& [r, v] : pairs)
-        for (const PortWrite& w : reg(r, v)) out.push_back(w);
+        for (const PortWrite& w : reg(r, v))
+            out.push_back(w);
     return out;
 }
 
 class ToneOutputTest : public ::testing::Test {
-protected:
+  protected:
     ToneOutputTest() {
         tone.settings().out_device = dev_soundcard;
         tone.settings().out_method = meth_direct;
@@ -48,7 +51,8 @@ protected:
 
     std::vector<std::string> sound_lines() const {
         std::vector<std::string> lines;
-        for (std::size_t i = 0; i < sound_log.count(); ++i) lines.push_back(sound_log.line(i));
+        for (std::size_t i = 0; i < sound_log.count(); ++i)
+            lines.push_back(sound_log.line(i));
         return lines;
     }
 
@@ -84,7 +88,8 @@ TEST_F(ToneOutputTest, InitialSettingsAndToneState) {
 
 TEST_F(ToneOutputTest, InitWritesTenBytesEachFollowedByTheWait) {
     tone.init_OPL2();
-    EXPECT_THAT(ports.writes, ElementsAreArray(regs({{0x23, 0x21}, {0x63, 0xF0}, {0x83, 0xF0}, {0xA0, 0x44}, {0xB0, 0x32}})));
+    EXPECT_THAT(ports.writes, ElementsAreArray(regs(
+                                  {{0x23, 0x21}, {0x63, 0xF0}, {0x83, 0xF0}, {0xA0, 0x44}, {0xB0, 0x32}})));
     // The clock moves 1 ms per read, so every wait shows as a gap of more than 4 ms after a write.
     for (std::size_t i = 1; i < ports.writes.size(); ++i)
         EXPECT_GT(ports.writes[i].at_ms - ports.writes[i - 1].at_ms, 4) << i;
@@ -125,7 +130,8 @@ TEST_F(ToneOutputTest, DelayWaitsMoreThanTheMillisecondsAndEndsPromptly) {
         clock.now = 1000;
         clock.step_ms = 0.25;
         tone.delay_ms(static_cast<std::uint8_t>(ms));
-        const double waited = clock.now - 1000 - clock.step_ms; // the last read is the one that ended the wait
+        const double waited =
+            clock.now - 1000 - clock.step_ms; // the last read is the one that ended the wait
         EXPECT_GT(waited, ms);
         EXPECT_LE(waited, ms + 2 * clock.step_ms);
     }
@@ -170,7 +176,8 @@ TEST_F(ToneOutputTest, SetLevelRecordsAttenuationOnly) {
 }
 
 TEST_F(ToneOutputTest, WriteLevelTotalLevels) {
-    const std::pair<int, int> cases[] = {{48, 0}, {47, 1}, {36, 16}, {12, 48}, {2, 61}, {1, 62}, {0, 63}, {49, 63}, {255, 63}};
+    const std::pair<int, int> cases[] = {{48, 0}, {47, 1}, {36, 16}, {12, 48}, {2, 61},
+                                         {1, 62}, {0, 63}, {49, 63}, {255, 63}};
     for (const auto& [loudness, total] : cases) {
         tone.write_level(static_cast<std::uint8_t>(loudness));
         EXPECT_THAT(take_total_levels(), ElementsAre(total)) << loudness;
@@ -185,14 +192,11 @@ TEST_F(ToneOutputTest, PulseHalvesOnTheSoundCard) {
         int sounding_total;
     };
     const Case cases[] = {
-        {250, 30, 37, 24},  // low tone: the pause half is 10 dB lower, not silent
-        {250, 10, 63, 50},  // 38 + 10 reaches the floor: silent
-        {250, 8, 63, 53},   // beyond the floor: silent
-        {499, 48, 13, 0},
-        {500, 30, 63, 24},  // from 500 Hz on the pause is always silent
-        {1000, 48, 63, 0},
-        {125, 0, 63, 63},
-        {250, -2, 63, 63},
+        {250, 30, 37, 24},                    // low tone: the pause half is 10 dB lower, not silent
+        {250, 10, 63, 50},                    // 38 + 10 reaches the floor: silent
+        {250, 8, 63, 53},                     // beyond the floor: silent
+        {499, 48, 13, 0},  {500, 30, 63, 24}, // from 500 Hz on the pause is always silent
+        {1000, 48, 63, 0}, {125, 0, 63, 63},  {250, -2, 63, 63},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.freq_hz * 1000 + c.level);
@@ -202,7 +206,7 @@ TEST_F(ToneOutputTest, PulseHalvesOnTheSoundCard) {
         state.test_freq = c.freq_hz;
         t.set_level(c.level);
         EXPECT_THAT(take_total_levels(), IsEmpty()); // the level waits for the next sounding half
-        t.tone_pulse();                               // the first tick starts with a pause half
+        t.tone_pulse();                              // the first tick starts with a pause half
         EXPECT_FALSE(t.tone_sounding());
         t.tone_pulse();
         EXPECT_TRUE(t.tone_sounding());
@@ -233,12 +237,13 @@ TEST_F(ToneOutputTest, SpeakerDivisorBytes) {
         std::uint16_t freq_hz;
         std::uint16_t divisor;
     };
-    for (const Case c : {Case{1000, 1193}, Case{125, 9545}, Case{8000, 149}, Case{19, 62798}, Case{18, 0xFFFF},
-                         Case{0, 0xFFFF}, Case{65535, 18}}) {
+    for (const Case c : {Case{1000, 1193}, Case{125, 9545}, Case{8000, 149}, Case{19, 62798},
+                         Case{18, 0xFFFF}, Case{0, 0xFFFF}, Case{65535, 18}}) {
         ports.writes.clear();
         tone.speaker_frequency(c.freq_hz);
-        EXPECT_THAT(ports.writes, ElementsAre(PortWrite{0x43, 0xB6, 0}, PortWrite{0x42, std::uint8_t(c.divisor & 0xFF), 0},
-                                              PortWrite{0x42, std::uint8_t(c.divisor >> 8), 0}))
+        EXPECT_THAT(ports.writes,
+                    ElementsAre(PortWrite{0x43, 0xB6, 0}, PortWrite{0x42, std::uint8_t(c.divisor & 0xFF), 0},
+                                PortWrite{0x42, std::uint8_t(c.divisor >> 8), 0}))
             << c.freq_hz;
     }
 }
@@ -250,13 +255,15 @@ TEST_F(ToneOutputTest, SpeakerGateKeepsTheOtherBits) {
     tone.speaker_off();
     ports.read_values[0x61] = 0xFF;
     tone.speaker_off();
-    EXPECT_THAT(ports.writes, ElementsAre(PortWrite{0x61, 0x33, 0}, PortWrite{0x61, 0x30, 0}, PortWrite{0x61, 0xFC, 0}));
+    EXPECT_THAT(ports.writes,
+                ElementsAre(PortWrite{0x61, 0x33, 0}, PortWrite{0x61, 0x30, 0}, PortWrite{0x61, 0xFC, 0}));
 }
 
 TEST_F(ToneOutputTest, SpeakerFollowsFrequencyChanges) {
     tone.settings().out_device = dev_speaker;
     tone.set_frequency(1000);
-    EXPECT_THAT(ports.writes, ElementsAre(PortWrite{0x43, 0xB6, 0}, PortWrite{0x42, 0xA9, 0}, PortWrite{0x42, 0x04, 0}));
+    EXPECT_THAT(ports.writes,
+                ElementsAre(PortWrite{0x43, 0xB6, 0}, PortWrite{0x42, 0xA9, 0}, PortWrite{0x42, 0x04, 0}));
     // The speaker path with the data stream touches no port.
     ports.writes.clear();
     tone.settings().out_method = meth_stream;
@@ -297,7 +304,8 @@ TEST_F(ToneOutputTest, SoundcardPresence) {
 
     tone.settings().out_method = meth_direct;
     EXPECT_TRUE(tone.Soundcard_present());
-    EXPECT_THAT(ports.writes, ElementsAreArray(regs({{0x23, 0x21}, {0x63, 0xF0}, {0x83, 0xF0}, {0xA0, 0x44}, {0xB0, 0x32}})));
+    EXPECT_THAT(ports.writes, ElementsAreArray(regs(
+                                  {{0x23, 0x21}, {0x63, 0xF0}, {0x83, 0xF0}, {0xA0, 0x44}, {0xB0, 0x32}})));
     ports.fail_writes = true;
     EXPECT_TRUE(tone.Soundcard_present()); // no read-back: an unreachable chip is not detected
     EXPECT_THAT(dialogs.shown, ElementsAre("direct Port Write command failed"));
@@ -314,8 +322,9 @@ TEST_F(ToneOutputTest, PortFailureMessages) {
     tone.settings().out_method = meth_stream;
     tone.SetPort(0x61, 1);
     EXPECT_EQ(tone.GetPort(0x61), 0);
-    EXPECT_THAT(dialogs.shown, ElementsAre("direct Port Write command failed", "direct Port Read command failed",
-                                           "Port Driver Write command failed", "Port Driver Read command failed"));
+    EXPECT_THAT(dialogs.shown,
+                ElementsAre("direct Port Write command failed", "direct Port Read command failed",
+                            "Port Driver Write command failed", "Port Driver Read command failed"));
     EXPECT_THAT(ports.reads, ElementsAre(0x61));
 }
 
@@ -353,7 +362,8 @@ TEST_F(ToneOutputTest, FailureBoxesWaitForTheOperationAndDoNotStack) {
     int nested_ticks = 0;
     dialogs.while_open = [&] {
         deepest = std::max(deepest, ++boxes_open);
-        for (int i = 0; i < 3; ++i, ++nested_ticks) tone.tone_pulse();
+        for (int i = 0; i < 3; ++i, ++nested_ticks)
+            tone.tone_pulse();
         --boxes_open;
     };
 
@@ -385,7 +395,8 @@ TEST_F(ToneOutputTest, HandlerScopeHoldsBoxesUntilTheHandlerEnds) {
         tone.init_OPL2();
         EXPECT_THAT(dialogs.shown, IsEmpty());
     }
-    EXPECT_THAT(dialogs.shown, ElementsAre("direct Port Read command failed", "direct Port Write command failed"));
+    EXPECT_THAT(dialogs.shown,
+                ElementsAre("direct Port Read command failed", "direct Port Write command failed"));
 }
 
 } // namespace
