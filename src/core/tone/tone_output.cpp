@@ -6,8 +6,8 @@ namespace kelvor::tone {
 
 namespace {
 
-// A level (or loudness) read as an unsigned byte above 48 counts as no attenuation at all, which
-// also sends negative levels to the silent floor.
+// A level (or loudness) read as an unsigned byte above 48 gets the full attenuation of 48, the silent
+// floor; read that way, a negative level lands there too.
 std::int8_t attenuation_for(std::uint8_t loudness) {
     return loudness > static_cast<std::uint8_t>(loudness_max)
                ? loudness_max
