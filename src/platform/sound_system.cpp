@@ -1,0 +1,19 @@
+#include "platform/sound_system.h"
+
+#include <cstdlib>
+
+namespace kelvor::platform {
+
+SoundSystem::SoundSystem(const std::string& ports_setting, const std::string& trace_path)
+    : ports_(make_port_access(ports_setting, trace_path, engine_.stream(), clock_)),
+      system_info_(ports_.hardware_access), driver_services_(*ports_.io, system_info_.system_directory()) {
+    engine_.start();
+}
+
+std::unique_ptr<SoundSystem> SoundSystem::from_environment() {
+    const char* ports = std::getenv("KELVOR_PORTS");
+    const char* trace = std::getenv("KELVOR_PORT_TRACE");
+    return std::make_unique<SoundSystem>(ports ? ports : "", trace ? trace : "");
+}
+
+} // namespace kelvor::platform

@@ -1,0 +1,132 @@
+// The core's Start sequence and tone pulse, driven through the real Linux parts on each output path,
+// recorded from the sound server and measured.
+#include <QThread>
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "core/hearing/test_state.h"
+#include "core/port/small_port.h"
+#include "core/tone/tone_output.h"
+#include "core/tone/wave_stream.h"
+#include "emu/opl2_chip.h"
+#include "platform/monitor_recorder.h"
+#include "platform/sound_system.h"
+#include "support/audio_analysis.h"
+
+namespace kelvor::platform {
+namespace {
+
+constexpr double rate = 44100;
+constexpr double tick_ms = 400;
+
+struct NoDialogs : host::Dialogs {
+    std::vector<std::string> shown;
+    void message_box(const std::string& text) override { shown.push_back(text); }
+};
+
+// RMS level of the emulated chip at total level 0, rendered off line, for the level checks.
+double opl2_full_level_db() {
+    emu::PortBus bus;
+    emu::Opl2Chip chip{44100};
+    chip.attach_to(bus);
+    for (auto [r, v] : std::initializer_list<std::pair<int, int>>{
+             {0x23, 0x01}, {0x63, 0xF0}, {0x83, 0xF0}, {0x43, 0}, {0xA0, 0x93}, {0xB0, 0x36}})
+        chip.write_register(std::uint8_t(r), std::uint8_t(v));
+    std::vector<std::int32_t> mix(44100, 0);
+    chip.render_add(mix.data(), mix.size());
+    const std::vector<std::int16_t> s(mix.begin() + 4410, mix.end());
+    return testing::rms_dbfs(s, 0, s.size());
+}
+
+struct PathCase {
+    const char* name;
+    tone::TOutputDevice device;
+    tone::TOutputMethod method;
+    double freq_hz;  // what the path makes of 1000 Hz
+    double tone_ms;  // length of one tone burst
+};
+
+class StartSequence : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(StartSequence, MakesTheMeasuredToneOnItsPath) {
+    const PathCase& p = GetParam();
+    SoundSystem sound{"emulated", ""};
+    if (!sound.engine().running()) GTEST_SKIP() << "no sound server";
+
+    hearing::TestState state;
+    NoDialogs dialogs;
+    diagnostics::LogBuffer port_log{"Port", 40};
+    diagnostics::LogBuffer sound_log{"SOUND", 200};
+    port::TSmallPort small_port{sound.system_info(), sound.driver_services(), port_log};
+    if (!small_port.Opened()) small_port.set_Opened(true);
+    ASSERT_TRUE(small_port.Opened());
+    tone::WaveStream waves{sound.audio_out(), sound_log};
+    tone::ToneOutput tone{state, sound.ports(), &small_port, waves, sound.clock(), dialogs, sound_log};
+    tone.settings().out_device = p.device;
+    tone.settings().out_method = p.method;
+
+    testing::MonitorRecorder recorder;
+    ASSERT_TRUE(recorder.start());
+
+    ASSERT_TRUE(tone.Soundcard_present());
+    tone.speaker_off();
+    tone.speaker_frequency(1000);
+    tone.init_OPL2();
+    tone.OPL2_ein();
+    tone.set_level(12);
+    tone.set_frequency(1000);
+    // Seven ticks: the first starts a pause half, so ticks 2, 4 and 6 start the three sounding halves.
+    double next = sound.clock().now_ms() + tick_ms;
+    for (int tick = 1; tick <= 7; ++tick) {
+        while (sound.clock().now_ms() < next) QThread::usleep(200);
+        next += tick_ms;
+        tone.tone_pulse();
+        if (tone.tone_sounding() && tone.data_stream_method()) tone.play_wave();
+    }
+    QThread::msleep(200);
+    tone.OPL2_aus();
+    tone.speaker_off();
+    QThread::msleep(150);
+    const auto both = recorder.stop();
+    const auto rec = testing::channel(both, 0, 2);
+    EXPECT_EQ(rec, testing::channel(both, 1, 2));
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(small_port.last_error() == 0) << small_port.last_error();
+
+    // The chip's tone at level 12 (total level 48) lies 36 dB under its loudest; its floor (63) 47 dB.
+    const double opl_db = opl2_full_level_db() - 36;
+    const int threshold = p.device == tone::dev_speaker ? 2000 : p.method == tone::meth_stream ? 100
+                          : int(32768 * std::pow(10.0, (opl_db - 5.5) / 20));
+    const auto tones = testing::find_tones(rec, threshold, 60);
+    ASSERT_EQ(tones.size(), 3u) << p.name;
+    for (std::size_t k = 0; k < tones.size(); ++k) {
+        const auto& t = tones[k];
+        const double hz = testing::tone_frequency_hz(rec, t.begin, t.end, rate);
+        EXPECT_NEAR(hz / p.freq_hz, 1.0, 0.0005) << p.name << " tone " << k << ": " << hz << " Hz";
+        EXPECT_NEAR(double(t.length()), p.tone_ms * rate / 1000, 3 * rate / 1000) << p.name << " tone " << k;
+        if (k > 0) {
+            EXPECT_NEAR(double(t.begin - tones[k - 1].begin), 2 * tick_ms * rate / 1000, 2 * rate / 1000)
+                << p.name << " onset " << k;
+        }
+        const std::size_t mid_from = t.begin + t.length() / 4, mid_to = t.end - t.length() / 4;
+        const double db = testing::rms_dbfs(rec, mid_from, mid_to);
+        if (p.device == tone::dev_soundcard && p.method != tone::meth_stream) {
+            EXPECT_NEAR(db, opl_db, 0.2) << p.name;
+        } else if (p.method == tone::meth_stream) {
+            EXPECT_NEAR(db, 20 * std::log10(398.0 / 32768), 0.1) << p.name; // the image's amplitude
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, StartSequence,
+    ::testing::Values(PathCase{"speaker", tone::dev_speaker, tone::meth_direct, emu::pit_clock_hz / 1193, tick_ms},
+                      PathCase{"speaker_driver", tone::dev_speaker, tone::meth_driver, emu::pit_clock_hz / 1193,
+                               tick_ms},
+                      PathCase{"opl2_direct", tone::dev_soundcard, tone::meth_direct, 659 * 49716.0 / 32768, tick_ms},
+                      PathCase{"opl2_driver", tone::dev_soundcard, tone::meth_driver, 659 * 49716.0 / 32768, tick_ms},
+                      PathCase{"data_stream", tone::dev_soundcard, tone::meth_stream, 1000, 300}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace kelvor::platform
