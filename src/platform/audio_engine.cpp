@@ -16,7 +16,8 @@ namespace kelvor::platform {
 // its first read here, so the stream pushes.)
 class AudioWorker final : public QObject {
 public:
-    AudioWorker(emu::SoundStream& stream, host::Clock& clock) : stream_(stream), clock_(clock) {}
+    AudioWorker(emu::SoundStream& stream, host::Clock& clock, int buffer_bytes)
+        : stream_(stream), clock_(clock), buffer_bytes_(buffer_bytes) {}
 
     // Runs in the audio thread.
     bool open() {
@@ -28,7 +29,7 @@ public:
         format.setSampleFormat(QAudioFormat::Int16);
         if (!out.isFormatSupported(format)) return false;
         sink_ = new QAudioSink(out, format, this);
-        sink_->setBufferSize(sink_buffer_bytes);
+        sink_->setBufferSize(buffer_bytes_);
         io_ = sink_->start();
         if (!io_ || sink_->error() != QAudio::NoError) return false;
         feed();
@@ -59,13 +60,15 @@ private:
     static constexpr int feed_interval_ms = 2;
     emu::SoundStream& stream_;
     host::Clock& clock_;
+    int buffer_bytes_;
     QAudioSink* sink_ = nullptr;
     QIODevice* io_ = nullptr;
     QTimer* timer_ = nullptr;
     std::vector<std::int16_t> block_;
 };
 
-AudioEngine::AudioEngine(host::Clock& clock) : clock_(clock) {
+AudioEngine::AudioEngine(host::Clock& clock, AudioTiming timing)
+    : clock_(clock), timing_(timing), stream_(timing.stream_latency_ms) {
     thread_.setObjectName("kelvor-audio");
 }
 
@@ -86,7 +89,7 @@ bool AudioEngine::start() {
         thread_.start(QThread::TimeCriticalPriority);
     }
     if (!worker_) {
-        worker_ = new AudioWorker(stream_, clock_);
+        worker_ = new AudioWorker(stream_, clock_, timing_.sink_buffer_bytes);
         worker_->moveToThread(&thread_);
     }
     bool ok = false;

@@ -15,18 +15,21 @@ namespace kelvor::platform {
 
 class AudioWorker;
 
-// How far behind its clock stamp an event sounds, beyond the server's buffer: it covers the sink's
-// refill step (PulseAudio frees room in steps of about 12.5 ms) and the feeding timer's jitter.
-constexpr double stream_latency_ms = 20;
-// The sink's buffer as requested (50 ms of 16-bit stereo; PulseAudio grants about 37 ms). Smaller
-// buffers made Qt's sink play nothing or crash in one measurement, and underrun on a busy machine.
-constexpr int sink_buffer_bytes = 8820;
+struct AudioTiming {
+    // The sink's buffer as requested (50 ms of 16-bit stereo; PulseAudio grants about 37 ms). Smaller
+    // buffers made Qt's sink play nothing or crash in one measurement, and underrun on a busy machine.
+    int sink_buffer_bytes = 8820;
+    // How far behind its clock stamp an event sounds, beyond the server's buffer: it covers the sink's
+    // refill step (PulseAudio frees room in steps of about 12.5 ms with that buffer) and the feeding
+    // timer's jitter.
+    double stream_latency_ms = 20;
+};
 
 class AudioEngine {
 public:
     // `clock` must be the clock the user-interface side stamps its events with, and safe to read from
     // the audio thread.
-    explicit AudioEngine(host::Clock& clock);
+    explicit AudioEngine(host::Clock& clock, AudioTiming timing = {});
     ~AudioEngine();
     AudioEngine(const AudioEngine&) = delete;
     AudioEngine& operator=(const AudioEngine&) = delete;
@@ -37,6 +40,7 @@ public:
     bool running() const { return running_.load(); }
 
     emu::SoundStream& stream() { return stream_; }
+    const AudioTiming& timing() const { return timing_; }
     host::Clock& clock() { return clock_; }
 
     // Number of audio output devices the system offers.
@@ -44,7 +48,8 @@ public:
 
 private:
     host::Clock& clock_;
-    emu::SoundStream stream_{stream_latency_ms};
+    AudioTiming timing_;
+    emu::SoundStream stream_;
     QThread thread_;
     AudioWorker* worker_ = nullptr; // lives in thread_
     std::atomic<bool> running_{false};

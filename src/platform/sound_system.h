@@ -17,7 +17,7 @@ class SoundSystem {
 public:
     // `ports_setting` and `trace_path` as KELVOR_PORTS and KELVOR_PORT_TRACE give them. Starts the audio
     // thread; without an output device the program stays silent (and says so where it checks).
-    SoundSystem(const std::string& ports_setting, const std::string& trace_path);
+    SoundSystem(const std::string& ports_setting, const std::string& trace_path, AudioTiming timing = {});
     // From the environment variables themselves.
     static std::unique_ptr<SoundSystem> from_environment();
 
@@ -32,7 +32,7 @@ public:
 
 private:
     SteadyClock clock_;
-    AudioEngine engine_{clock_};
+    AudioEngine engine_;
     PortAccess ports_;
     StreamAudioOut audio_out_{engine_};
     LinuxSystemInfo system_info_;

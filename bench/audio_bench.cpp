@@ -1,0 +1,247 @@
+// Sound through the real platform parts on the running sound server: for each output path, 50 pulses
+// of the test's tone timer. Measures the time from each pulse tick to the tone's first recorded sample
+// (recorded from the sink's monitor with 10 ms latency), its spread over the 50 pulses, and the
+// program's CPU use while it pulses.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "core/hearing/test_state.h"
+#include "core/port/small_port.h"
+#include "core/tone/tone_output.h"
+#include "core/tone/wave_stream.h"
+#include "platform/sound_system.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace kelvor;
+
+constexpr double rate = 44100;
+
+// parec in a thread of its own, each chunk stamped with the clock when it arrives.
+class Recorder {
+public:
+    explicit Recorder(host::Clock& clock) : clock_(clock) {}
+    bool start() {
+        int fds[2];
+        if (::pipe(fds) != 0) return false;
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+        posix_spawn_file_actions_addclose(&fa, fds[0]);
+        posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+        const char* argv[] = {"parec", "-d", "@DEFAULT_MONITOR@", "--raw", "--format=s16le", "--rate=44100",
+                              "--channels=2", "--latency-msec=10", nullptr};
+        const int rc = posix_spawnp(&pid_, "parec", &fa, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&fa);
+        ::close(fds[1]);
+        if (rc != 0) return false;
+        fd_ = fds[0];
+        thread_ = std::thread([this] { run(); });
+        for (int i = 0; i < 500 && samples() < 441; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return samples() >= 441;
+    }
+    void stop() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+        if (thread_.joinable()) thread_.join();
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    std::size_t samples() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return left_.size();
+    }
+    // Clock time at which sample i was available: the earliest arrival, less what came after it.
+    double time_of(std::size_t i) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        double base = 1e300;
+        for (auto [n, t] : arrivals_) base = std::min(base, t - double(n) / rate * 1000);
+        return base + double(i) / rate * 1000;
+    }
+    std::vector<std::int16_t> left() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return left_;
+    }
+
+private:
+    void run() {
+        std::vector<std::int16_t> buf(2048);
+        std::size_t carry = 0;
+        for (;;) {
+            const ssize_t n = ::read(fd_, reinterpret_cast<char*>(buf.data()) + carry, buf.size() * 2 - carry);
+            if (n <= 0) return;
+            const double t = clock_.now_ms();
+            const std::size_t bytes = carry + std::size_t(n);
+            const std::size_t frames = bytes / 4;
+            std::lock_guard<std::mutex> lock(mutex_);
+            for (std::size_t i = 0; i < frames; ++i) left_.push_back(buf[2 * i]);
+            arrivals_.emplace_back(left_.size(), t);
+            carry = bytes % 4;
+            std::memmove(buf.data(), reinterpret_cast<char*>(buf.data()) + frames * 4, carry);
+        }
+    }
+    host::Clock& clock_;
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<std::int16_t> left_;
+    std::vector<std::pair<std::size_t, double>> arrivals_;
+};
+
+struct NoDialogs : host::Dialogs {
+    void message_box(const std::string&) override {}
+};
+
+double cpu_seconds() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty()) return NAN;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * double(v.size())))];
+}
+
+struct Path {
+    const char* name;
+    tone::TOutputDevice device;
+    tone::TOutputMethod method;
+    int threshold;
+};
+
+// Runs the Start sequence and `ticks` ticks of the 400 ms tone timer; returns the clock time of every
+// tick that began a sounding half.
+std::vector<double> pulse(platform::SoundSystem& sound, const Path& path, int ticks) {
+    hearing::TestState state;
+    NoDialogs dialogs;
+    diagnostics::LogBuffer port_log{"Port", 40}, sound_log{"SOUND", 40};
+    port::TSmallPort small_port{sound.system_info(), sound.driver_services(), port_log};
+    tone::WaveStream waves{sound.audio_out(), sound_log};
+    tone::ToneOutput tone{state, sound.ports(), &small_port, waves, sound.clock(), dialogs, sound_log};
+    tone.settings().out_device = path.device;
+    tone.settings().out_method = path.method;
+    tone.Soundcard_present();
+    tone.speaker_off();
+    tone.speaker_frequency(1000);
+    tone.init_OPL2();
+    tone.OPL2_ein();
+    tone.set_level(12);
+    tone.set_frequency(1000);
+
+    std::vector<double> sounding;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    int n = 0;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        const double t = sound.clock().now_ms();
+        tone.tone_pulse();
+        if (tone.tone_sounding()) {
+            sounding.push_back(t);
+            if (tone.data_stream_method()) tone.play_wave();
+        }
+        // The log buffers would fill; the window empties them on each tick.
+        diagnostics::PortLogRing ring;
+        sound_log.show(ring);
+        if (++n == ticks) loop.quit();
+    });
+    timer.start(400);
+    loop.exec();
+    tone.OPL2_aus();
+    tone.speaker_off();
+    return sounding;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    // The program's timing, and a tighter one to show what a smaller buffer buys (and risks).
+    const platform::AudioTiming timings[] = {{}, {3528, 10}};
+    for (const platform::AudioTiming& timing : timings) {
+    platform::SoundSystem sound{"emulated", "", timing};
+    if (!sound.engine().running()) {
+        std::printf("no audio output device: nothing to measure\n");
+        return 1;
+    }
+    const Path paths[] = {{"data stream", tone::dev_soundcard, tone::meth_stream, 100},
+                          {"emulated OPL2 (direct)", tone::dev_soundcard, tone::meth_direct, 120},
+                          {"emulated PC speaker (direct)", tone::dev_speaker, tone::meth_direct, 2000}};
+    std::printf("== sink buffer %d bytes requested, stream latency %.0f ms\n", timing.sink_buffer_bytes,
+                timing.stream_latency_ms);
+    for (const Path& p : paths) {
+        Recorder rec{sound.clock()};
+        if (!rec.start()) {
+            std::printf("%s: cannot record the monitor\n", p.name);
+            return 1;
+        }
+        const double cpu0 = cpu_seconds();
+        QElapsedTimer wall;
+        wall.start();
+        const std::vector<double> ticks = pulse(sound, p, 100);
+        const double cpu_pct = (cpu_seconds() - cpu0) / (double(wall.elapsed()) / 1000) * 100;
+        QThread::msleep(300);
+        rec.stop();
+
+        // Each sounding tick's tone is the first one recorded after the tick.
+        const std::vector<std::int16_t> left = rec.left();
+        std::vector<double> onsets;
+        bool loud = false;
+        std::size_t quiet_run = 0;
+        for (std::size_t i = 0; i < left.size(); ++i) {
+            if (std::abs(int(left[i])) > p.threshold) {
+                if (!loud) onsets.push_back(rec.time_of(i));
+                loud = true;
+                quiet_run = 0;
+            } else if (loud && ++quiet_run > 2000) {
+                loud = false;
+            }
+        }
+        std::vector<double> latency;
+        std::size_t k = 0;
+        for (double t : ticks) {
+            while (k < onsets.size() && onsets[k] < t) ++k;
+            if (k == onsets.size()) break;
+            latency.push_back(onsets[k] - t);
+            ++k;
+        }
+        const double median = percentile(latency, 0.5);
+        std::vector<double> dev;
+        for (double l : latency) dev.push_back(std::fabs(l - median));
+        std::printf("%s: %zu pulses, tick to first recorded sample median %.1f ms (min %.1f, max %.1f); onset "
+                    "jitter p99 %.2f ms; CPU while pulsing %.2f %% of a core\n",
+                    p.name, latency.size(), median, percentile(latency, 0), percentile(latency, 1.0),
+                    percentile(dev, 0.99), cpu_pct);
+        const auto st = sound.engine().stream().stats();
+        std::printf("   stream: %llu events, %llu late, %llu dropped\n", (unsigned long long)st.events_applied,
+                    (unsigned long long)st.events_late, (unsigned long long)st.events_dropped);
+    }
+    }
+    return 0;
+}
