@@ -19,6 +19,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -74,12 +76,14 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return left_.size();
     }
-    // Clock time at which sample i was available: the earliest arrival, less what came after it.
+    // Clock time at which sample i was available. Each chunk arrives some time after its last sample;
+    // the earliest arrivals mark the line (time = base + i / rate) along which samples become available.
+    // The line is fitted through the earliest arrival of each half of the recording, since the sink's
+    // rate may differ a little from the clock's.
     double time_of(std::size_t i) {
         std::lock_guard<std::mutex> lock(mutex_);
-        double base = 1e300;
-        for (auto [n, t] : arrivals_) base = std::min(base, t - double(n) / rate * 1000);
-        return base + double(i) / rate * 1000;
+        if (!fitted_) fit();
+        return base_ + double(i) * ms_per_sample_;
     }
     std::vector<std::int16_t> left() {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -87,6 +91,28 @@ public:
     }
 
 private:
+    void fit() {
+        fitted_ = true;
+        ms_per_sample_ = 1000.0 / rate;
+        if (arrivals_.empty()) return;
+        const std::size_t half = arrivals_.size() / 2;
+        auto lowest = [&](std::size_t from, std::size_t to) {
+            std::pair<double, double> best{0, 1e300}; // (sample, delay)
+            for (std::size_t k = from; k < to; ++k) {
+                const double d = arrivals_[k].second - double(arrivals_[k].first) * ms_per_sample_;
+                if (d < best.second) best = {double(arrivals_[k].first), d};
+            }
+            return best;
+        };
+        const auto a = lowest(0, std::max<std::size_t>(half, 1));
+        const auto b = lowest(half, arrivals_.size());
+        if (half > 0 && b.first > a.first) ms_per_sample_ += (b.second - a.second) / (b.first - a.first);
+        base_ = a.second + a.first * (1000.0 / rate) - a.first * ms_per_sample_;
+    }
+    bool fitted_ = false;
+    double base_ = 0;
+    double ms_per_sample_ = 0;
+
     void run() {
         std::vector<std::int16_t> buf(2048);
         std::size_t carry = 0;
@@ -137,6 +163,8 @@ struct Path {
 
 // Runs the Start sequence and `ticks` ticks of the 400 ms tone timer; returns the clock time of every
 // tick that began a sounding half.
+std::vector<double> leads; // the stream's tracked lead at each sounding tick
+
 std::vector<double> pulse(platform::SoundSystem& sound, const Path& path, int ticks) {
     hearing::TestState state;
     NoDialogs dialogs;
@@ -164,6 +192,7 @@ std::vector<double> pulse(platform::SoundSystem& sound, const Path& path, int ti
         tone.tone_pulse();
         if (tone.tone_sounding()) {
             sounding.push_back(t);
+            leads.push_back(sound.engine().stream().stats().lead_ms);
             if (tone.data_stream_method()) tone.play_wave();
         }
         // The log buffers would fill; the window empties them on each tick.
@@ -204,6 +233,7 @@ int main(int argc, char** argv) {
         const double cpu0 = cpu_seconds();
         QElapsedTimer wall;
         wall.start();
+        leads.clear();
         const std::vector<double> ticks = pulse(sound, p, 100);
         const double cpu_pct = (cpu_seconds() - cpu0) / (double(wall.elapsed()) / 1000) * 100;
         QThread::msleep(300);
@@ -239,8 +269,13 @@ int main(int argc, char** argv) {
                     p.name, latency.size(), median, percentile(latency, 0), percentile(latency, 1.0),
                     percentile(dev, 0.99), cpu_pct);
         const auto st = sound.engine().stream().stats();
-        std::printf("   stream: %llu events, %llu late, %llu dropped\n", (unsigned long long)st.events_applied,
-                    (unsigned long long)st.events_late, (unsigned long long)st.events_dropped);
+        std::printf("   stream: %llu events, %llu late, %llu dropped; tracked lead %.2f..%.2f ms\n",
+                    (unsigned long long)st.events_applied, (unsigned long long)st.events_late,
+                    (unsigned long long)st.events_dropped, percentile(leads, 0), percentile(leads, 1.0));
+        if (std::getenv("KELVOR_BENCH_DETAIL")) {
+            for (std::size_t i = 0; i < latency.size() && i < leads.size(); ++i)
+                std::printf("   pulse %zu: latency %.2f ms lead %.2f ms\n", i, latency[i], leads[i]);
+        }
     }
     }
     return 0;

@@ -6,9 +6,8 @@
 namespace kelvor::emu {
 namespace {
 
-// How fast the tracked offset may sink when the sound device's clock runs slower than ours: 10 frames a
-// second, far more than two crystals drift apart, far less than the jitter of render calls.
-constexpr double offset_sink_frames_per_ms = 0.01;
+constexpr double lead_window_ms = 2000;
+constexpr double warm_up_ms = stream_settle_ms;
 
 } // namespace
 
@@ -44,7 +43,8 @@ void SoundStream::stop(double time_ms) { push({StreamEvent::Kind::stop, time_ms,
 
 StreamStats SoundStream::stats() const {
     return {frames_done_.load(std::memory_order_relaxed), applied_.load(std::memory_order_relaxed),
-            late_.load(std::memory_order_relaxed), dropped_.load(std::memory_order_relaxed)};
+            late_.load(std::memory_order_relaxed), dropped_.load(std::memory_order_relaxed),
+            lead_ms_.load(std::memory_order_relaxed)};
 }
 
 double SoundStream::event_frame(double time_ms) const {
@@ -83,17 +83,28 @@ void SoundStream::render_devices(std::int32_t* mix, std::size_t frames) {
 
 void SoundStream::render(std::int16_t* stereo, std::size_t frames, double now_ms) {
     // Where this block starts relative to the clock. The sound server takes frames ahead of playing
-    // them, so the block start runs ahead of the clock by about its buffer; the highest such lead seen
-    // keeps an event from ever landing before the block that is being rendered when it arrives.
+    // them, so the block start runs ahead of the clock by about its buffer, and by a little less when
+    // this call came late. The highest lead seen is the true one: it keeps an event from ever landing
+    // before the block being rendered when it arrives. It is taken over two windows of a few seconds,
+    // so it follows a sound device whose clock drifts from ours, while the offset stays still between
+    // changes (a decaying estimate would move every pulse a little); the first moments, while the
+    // server fills its buffer, are left out.
     const double lead = static_cast<double>(frame_) - now_ms * stream_samples_per_ms;
     if (!anchored_) {
-        offset_frames_ = lead;
         anchored_ = true;
-    } else {
-        offset_frames_ -= (now_ms - last_now_ms_) * offset_sink_frames_per_ms;
-        offset_frames_ = std::max(offset_frames_, lead);
+        window_start_ms_ = now_ms;
+        warming_up_ = true;
+        current_max_ = previous_max_ = lead;
     }
-    last_now_ms_ = now_ms;
+    current_max_ = std::max(current_max_, lead);
+    if (now_ms - window_start_ms_ >= (warming_up_ ? warm_up_ms : lead_window_ms)) {
+        previous_max_ = warming_up_ ? lead : current_max_;
+        current_max_ = lead;
+        window_start_ms_ = now_ms;
+        warming_up_ = false;
+    }
+    offset_frames_ = std::max(previous_max_, current_max_);
+    lead_ms_.store(offset_frames_ / stream_samples_per_ms, std::memory_order_relaxed);
 
     mix_.assign(frames, 0);
     std::size_t done = 0;

@@ -21,6 +21,8 @@ namespace kelvor::emu {
 
 constexpr int stream_sample_rate = 44100;
 constexpr double stream_samples_per_ms = stream_sample_rate / 1000.0;
+// After this long from the first block, the stream's timing follows the sound server's steady state.
+constexpr double stream_settle_ms = 300;
 
 using SampleImage = std::shared_ptr<const std::vector<std::int16_t>>;
 
@@ -38,6 +40,7 @@ struct StreamStats {
     std::uint64_t events_applied = 0;
     std::uint64_t events_late = 0;    // arrived after their sample position had been rendered
     std::uint64_t events_dropped = 0; // queue full
+    double lead_ms = 0;               // how far rendering runs ahead of the clock, as tracked
 };
 
 class SoundStream {
@@ -72,6 +75,7 @@ private:
     std::atomic<std::uint64_t> frames_done_{0};
     std::atomic<std::uint64_t> applied_{0};
     std::atomic<std::uint64_t> late_{0};
+    std::atomic<double> lead_ms_{0};
 
     // User-interface side.
     std::uint8_t control_port_written_ = 0;
@@ -85,8 +89,11 @@ private:
     std::size_t image_pos_ = 0;
     std::uint64_t frame_ = 0;   // first frame of the next block
     bool anchored_ = false;
+    bool warming_up_ = false;
     double offset_frames_ = 0;  // frame count minus clock in frames, tracked at its highest
-    double last_now_ms_ = 0;
+    double window_start_ms_ = 0;
+    double current_max_ = 0;    // highest lead in the running window
+    double previous_max_ = 0;   // and in the one before
     std::vector<std::int32_t> mix_;
 };
 

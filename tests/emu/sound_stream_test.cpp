@@ -24,11 +24,13 @@ struct StreamRig {
         out.resize(at + 2 * frames);
         stream.render(out.data() + at, frames, now_ms);
     }
-    void run_until(double until_ms) {
+    // `clock_ms_per_block`: how much of our clock passes while the device plays 10 ms (its own
+    // crystal may run a little fast or slow).
+    void run_until(double until_ms, double clock_ms_per_block = 10) {
         if (out.empty()) block(lead_ms);
         while (now_ms < until_ms) {
             block(10);
-            now_ms += 10;
+            now_ms += clock_ms_per_block;
         }
     }
     std::vector<std::int16_t> left() const { return testing::channel(out, 0, 2); }
@@ -61,6 +63,28 @@ TEST(SoundStream, PulsesKeepTheirTimingThroughTheBuffer) {
     }
     EXPECT_EQ(rig.stream.stats().events_late, 0u);
     EXPECT_EQ(rig.left(), rig.right());
+}
+
+TEST(SoundStream, FollowsADeviceWhoseClockDriftsFromOurs) {
+    // 100 ppm either way, more than real crystals drift apart: no event comes late, and the pulses keep
+    // their spacing to within the small step the tracked lead takes when it catches up (0.2 ms).
+    for (double ms_per_block : {10.001, 9.999}) {
+        StreamRig rig;
+        rig.run_until(50, ms_per_block);
+        speaker_tone(rig.stream, 55, 1193);
+        rig.run_until(20000, ms_per_block); // long enough for the drift to matter
+        const double t0 = rig.now_ms;
+        for (int k = 0; k < 3; ++k) {
+            rig.stream.write_port(t0 + 5 + 800 * k, system_control_port, 0x03);
+            rig.stream.write_port(t0 + 405 + 800 * k, system_control_port, 0x00);
+        }
+        rig.run_until(t0 + 2500, ms_per_block);
+        const auto tones = testing::find_tones(rig.left(), 1000, 100);
+        ASSERT_EQ(tones.size(), 3u) << ms_per_block;
+        for (std::size_t k = 1; k < tones.size(); ++k)
+            EXPECT_NEAR(double(tones[k].begin - tones[k - 1].begin), 800 * stream_samples_per_ms, 12) << ms_per_block;
+        EXPECT_EQ(rig.stream.stats().events_late, 0u) << ms_per_block;
+    }
 }
 
 TEST(SoundStream, AWriteArrivingDuringPlaybackSoundsOneLatencyAfterItsStamp) {
