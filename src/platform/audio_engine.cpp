@@ -16,8 +16,8 @@ namespace kelvor::platform {
 // its first read here, so the stream pushes.)
 class AudioWorker final : public QObject {
 public:
-    AudioWorker(emu::SoundStream& stream, host::Clock& clock, int buffer_bytes)
-        : stream_(stream), clock_(clock), buffer_bytes_(buffer_bytes) {}
+    AudioWorker(emu::SoundStream& stream, host::Clock& clock, int buffer_bytes, std::atomic<int>& underruns)
+        : stream_(stream), clock_(clock), buffer_bytes_(buffer_bytes), underruns_(underruns) {}
 
     // Runs in the audio thread.
     bool open() {
@@ -50,8 +50,12 @@ public:
 private:
     void feed() {
         if (!sink_ || !io_) return;
-        const auto frames = static_cast<std::size_t>(sink_->bytesFree() / 4);
+        const qint64 free_bytes = sink_->bytesFree();
+        const auto frames = static_cast<std::size_t>(free_bytes / 4);
         if (frames == 0) return;
+        // The whole buffer free again: the server played it dry and filled a gap with silence.
+        if (fed_ && free_bytes >= sink_->bufferSize()) underruns_.fetch_add(1);
+        fed_ = true;
         block_.resize(2 * frames);
         stream_.render(block_.data(), frames, clock_.now_ms());
         io_->write(reinterpret_cast<const char*>(block_.data()), static_cast<qint64>(frames * 4));
@@ -61,6 +65,8 @@ private:
     emu::SoundStream& stream_;
     host::Clock& clock_;
     int buffer_bytes_;
+    std::atomic<int>& underruns_;
+    bool fed_ = false;
     QAudioSink* sink_ = nullptr;
     QIODevice* io_ = nullptr;
     QTimer* timer_ = nullptr;
@@ -89,7 +95,7 @@ bool AudioEngine::start() {
         thread_.start(QThread::TimeCriticalPriority);
     }
     if (!worker_) {
-        worker_ = new AudioWorker(stream_, clock_, timing_.sink_buffer_bytes);
+        worker_ = new AudioWorker(stream_, clock_, timing_.sink_buffer_bytes, underruns_);
         worker_->moveToThread(&thread_);
     }
     bool ok = false;

@@ -38,6 +38,8 @@ public:
     // device or it cannot be opened. Blocks until the sink has started or failed.
     bool start();
     bool running() const { return running_.load(); }
+    // Times the sink ran dry (the machine too busy to feed it): each shifts later sound by the gap.
+    int underruns() const { return underruns_.load(); }
 
     emu::SoundStream& stream() { return stream_; }
     const AudioTiming& timing() const { return timing_; }
@@ -53,6 +55,7 @@ private:
     QThread thread_;
     AudioWorker* worker_ = nullptr; // lives in thread_
     std::atomic<bool> running_{false};
+    std::atomic<int> underruns_{0};
 };
 
 } // namespace kelvor::platform
