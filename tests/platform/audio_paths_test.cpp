@@ -25,12 +25,14 @@ protected:
         if (AudioEngine::output_device_count() == 0) GTEST_SKIP() << "no sound server";
         ASSERT_TRUE(engine.start());
         ASSERT_TRUE(recorder.start());
+        underruns_before = engine.underruns();
     }
     void wait_ms(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
     // Left channel of the recording; checks that both channels carried the same.
     std::vector<std::int16_t> finish() {
         wait_ms(150);
         const auto both = recorder.stop();
+        underran = engine.underruns() != underruns_before;
         EXPECT_EQ(engine.stream().stats().events_late, 0u);
         EXPECT_EQ(engine.stream().stats().events_dropped, 0u);
         auto left = testing::channel(both, 0, 2);
@@ -46,6 +48,8 @@ protected:
     AudioEngine engine{clock};
     EmulatedPortIo ports{engine.stream(), clock};
     testing::MonitorRecorder recorder;
+    int underruns_before = 0;
+    bool underran = false; // the machine was too busy to feed the sink: the recording has a gap
 };
 
 TEST_F(AudioPaths, DataStreamRecordingEqualsTheImageSamples) {
@@ -56,6 +60,7 @@ TEST_F(AudioPaths, DataStreamRecordingEqualsTheImageSamples) {
     waves.play_wave();
     wait_ms(450);
     const auto rec = finish();
+    if (underran) GTEST_SKIP() << "the sink ran dry: the machine was too busy to feed it";
     const auto tones = testing::find_tones(rec, 0, 50);
     ASSERT_EQ(tones.size(), 1u);
     const std::vector<std::uint8_t>& image = waves.buffer(1).image;
@@ -88,6 +93,7 @@ TEST_F(AudioPaths, EmulatedOpl2PitchAndTotalLevelSteps) {
     }
     reg(0x43, 0x3F);
     const auto rec = finish();
+    if (underran) GTEST_SKIP() << "the sink ran dry: the machine was too busy to feed it";
     const auto tones = testing::find_tones(rec, 200, 50);
     ASSERT_FALSE(tones.empty());
     const std::size_t t0 = tones[0].begin;
@@ -119,6 +125,7 @@ TEST_F(AudioPaths, EmulatedSpeakerFrequencyFollowsTheDivisor) {
         wait_ms(200);
     }
     const auto rec = finish();
+    if (underran) GTEST_SKIP() << "the sink ran dry: the machine was too busy to feed it";
     const auto tones = testing::find_tones(rec, 1000, 100);
     ASSERT_EQ(tones.size(), 2u);
     const double expected[] = {emu::pit_clock_hz / 1193, emu::pit_clock_hz / 149};
