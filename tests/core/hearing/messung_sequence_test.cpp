@@ -1,5 +1,6 @@
 // The automatic walk over frequencies and ears, driven only by the two timers' tick handlers.
 #include <functional>
+#include <ostream>
 #include <gtest/gtest.h>
 #include <utility>
 #include <vector>
@@ -60,6 +61,9 @@ struct WalkCase {
     bool extended;
     std::vector<std::uint16_t> walk;
 };
+
+// Names the case in test output instead of a dump of its bytes.
+void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.name; }
 
 class AutomaticWalk : public ::testing::TestWithParam<WalkCase> {};
 
