@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -138,6 +139,15 @@ private:
     std::vector<std::pair<std::size_t, double>> arrivals_;
 };
 
+std::vector<std::string> split(const std::string& text, char sep) {
+    std::vector<std::string> out;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(sep, from)) != std::string::npos; from = at + 1)
+        out.push_back(text.substr(from, at - from));
+    out.push_back(text.substr(from));
+    return out;
+}
+
 struct NoDialogs : host::Dialogs {
     void message_box(const std::string&) override {}
 };
@@ -211,8 +221,19 @@ std::vector<double> pulse(platform::SoundSystem& sound, const Path& path, int ti
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    // The program's timing, and a tighter one to show what a smaller buffer buys (and risks).
-    const platform::AudioTiming timings[] = {{}, {3528, 10}};
+    // Each backend with its timing, and the Qt sink with a tighter one to show what a smaller buffer buys
+    // (and risks). KELVOR_BENCH_AUDIO=backend:buffer_bytes:latency_ms,... picks others.
+    std::vector<platform::AudioTiming> timings;
+    const char* chosen = std::getenv("KELVOR_BENCH_AUDIO");
+    for (const std::string& item : split(chosen ? chosen : "qt:8820:20,qt:3528:10,pulse:1764:5,sdl:1024:5", ',')) {
+        const std::vector<std::string> f = split(item, ':');
+        const auto kind = platform::audio_backend_from_name(f[0]);
+        if (!kind || f.size() != 3) {
+            std::printf("KELVOR_BENCH_AUDIO: cannot read '%s'\n", item.c_str());
+            return 2;
+        }
+        timings.push_back({*kind, std::stoi(f[1]), std::stod(f[2])});
+    }
     for (const platform::AudioTiming& timing : timings) {
     platform::SoundSystem sound{"emulated", "", timing};
     if (!sound.engine().running()) {
@@ -222,8 +243,8 @@ int main(int argc, char** argv) {
     const Path paths[] = {{"data stream", tone::dev_soundcard, tone::meth_stream, 100},
                           {"emulated OPL2 (direct)", tone::dev_soundcard, tone::meth_direct, 120},
                           {"emulated PC speaker (direct)", tone::dev_speaker, tone::meth_direct, 2000}};
-    std::printf("== sink buffer %d bytes requested, stream latency %.0f ms\n", timing.sink_buffer_bytes,
-                timing.stream_latency_ms);
+    std::printf("== %s: buffer %d bytes requested, stream latency %.1f ms\n",
+                platform::audio_backend_name(timing.backend), timing.sink_buffer_bytes, timing.stream_latency_ms);
     for (const Path& p : paths) {
         Recorder rec{sound.clock()};
         if (!rec.start()) {
@@ -234,6 +255,7 @@ int main(int argc, char** argv) {
         QElapsedTimer wall;
         wall.start();
         leads.clear();
+        const int underruns0 = sound.engine().underruns();
         const std::vector<double> ticks = pulse(sound, p, 100);
         const double cpu_pct = (cpu_seconds() - cpu0) / (double(wall.elapsed()) / 1000) * 100;
         QThread::msleep(300);
@@ -269,9 +291,10 @@ int main(int argc, char** argv) {
                     p.name, latency.size(), median, percentile(latency, 0), percentile(latency, 1.0),
                     percentile(dev, 0.99), cpu_pct);
         const auto st = sound.engine().stream().stats();
-        std::printf("   stream: %llu events, %llu late, %llu dropped; tracked lead %.2f..%.2f ms\n",
+        std::printf("   stream: %llu events, %llu late, %llu dropped; tracked lead %.2f..%.2f ms; %d underruns\n",
                     (unsigned long long)st.events_applied, (unsigned long long)st.events_late,
-                    (unsigned long long)st.events_dropped, percentile(leads, 0), percentile(leads, 1.0));
+                    (unsigned long long)st.events_dropped, percentile(leads, 0), percentile(leads, 1.0),
+                    sound.engine().underruns() - underruns0);
         if (std::getenv("KELVOR_BENCH_DETAIL")) {
             for (std::size_t i = 0; i < latency.size() && i < leads.size(); ++i)
                 std::printf("   pulse %zu: latency %.2f ms lead %.2f ms\n", i, latency[i], leads[i]);

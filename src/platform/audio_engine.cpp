@@ -9,7 +9,29 @@
 #include <QTimer>
 #include <vector>
 
+#include "platform/audio_backend.h"
+
 namespace kelvor::platform {
+
+std::optional<AudioBackendKind> audio_backend_from_name(std::string_view name) {
+    if (name == "qt") return AudioBackendKind::qt;
+    if (name == "pulse") return AudioBackendKind::pulse;
+    if (name == "sdl") return AudioBackendKind::sdl;
+    return std::nullopt;
+}
+
+const char* audio_backend_name(AudioBackendKind kind) {
+    switch (kind) {
+    case AudioBackendKind::qt:
+        return "qt";
+    case AudioBackendKind::pulse:
+        return "pulse";
+    case AudioBackendKind::sdl:
+        return "sdl";
+    }
+    return "?";
+}
+
 
 // Keeps the sink's buffer full: every few milliseconds it renders exactly what the sink has room for,
 // stamped with the clock at that moment. (Qt 6.4's PulseAudio sink stopped pulling from a device after
@@ -79,6 +101,7 @@ AudioEngine::AudioEngine(host::Clock& clock, AudioTiming timing)
 }
 
 AudioEngine::~AudioEngine() {
+    backend_.reset();
     if (worker_) {
         QMetaObject::invokeMethod(
             worker_, [w = worker_] { w->close(); delete w; }, Qt::BlockingQueuedConnection);
@@ -91,6 +114,26 @@ AudioEngine::~AudioEngine() {
 bool AudioEngine::start() {
     if (running_) return true;
     if (output_device_count() == 0) return false;
+    bool ok = false;
+    if (timing_.backend != AudioBackendKind::qt) {
+        const AudioFeed feed{stream_, clock_, underruns_};
+        backend_ = timing_.backend == AudioBackendKind::pulse ? make_pulse_backend(feed, timing_.sink_buffer_bytes)
+                                                              : make_sdl_backend(feed, timing_.sink_buffer_bytes);
+        ok = backend_->open();
+        if (!ok) backend_.reset();
+    } else {
+        ok = start_qt_sink();
+    }
+    running_ = ok;
+    // While the server fills its buffer the stream's timing is still settling; let that pass before the
+    // program's first sound, so the first tone is timed like every later one.
+    const double settled_frames = (emu::stream_settle_ms + 100) * emu::stream_samples_per_ms;
+    for (int waited = 0; ok && waited < 1500 && double(stream_.stats().frames) < settled_frames; waited += 5)
+        QThread::msleep(5);
+    return ok;
+}
+
+bool AudioEngine::start_qt_sink() {
     if (!thread_.isRunning()) {
         thread_.start(QThread::TimeCriticalPriority);
     }
@@ -101,12 +144,6 @@ bool AudioEngine::start() {
     bool ok = false;
     QMetaObject::invokeMethod(
         worker_, [this, &ok] { ok = worker_->open(); }, Qt::BlockingQueuedConnection);
-    running_ = ok;
-    // While the server fills its buffer the stream's timing is still settling; let that pass before the
-    // program's first sound, so the first tone is timed like every later one.
-    const double settled_frames = (emu::stream_settle_ms + 100) * emu::stream_samples_per_ms;
-    for (int waited = 0; ok && waited < 1500 && double(stream_.stats().frames) < settled_frames; waited += 5)
-        QThread::msleep(5);
     return ok;
 }
 

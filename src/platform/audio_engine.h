@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/host/clock.h"
+#include "platform/audio_backend.h"
 #include "emu/sound_stream.h"
 
 namespace kelvor::platform {
@@ -16,6 +17,7 @@ namespace kelvor::platform {
 class AudioWorker;
 
 struct AudioTiming {
+    AudioBackendKind backend = AudioBackendKind::qt;
     // The sink's buffer as requested (50 ms of 16-bit stereo; PulseAudio grants about 37 ms). Smaller
     // buffers made Qt's sink play nothing or crash in one measurement, and underrun on a busy machine.
     int sink_buffer_bytes = 8820;
@@ -56,6 +58,9 @@ private:
     AudioWorker* worker_ = nullptr; // lives in thread_
     std::atomic<bool> running_{false};
     std::atomic<int> underruns_{0};
+    std::unique_ptr<AudioBackend> backend_; // when not the Qt sink
+
+    bool start_qt_sink();
 };
 
 } // namespace kelvor::platform
