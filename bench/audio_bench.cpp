@@ -223,6 +223,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     // Each backend with its timing, and the Qt sink with a tighter one to show what a smaller buffer buys
     // (and risks). KELVOR_BENCH_AUDIO=backend:buffer_bytes:latency_ms,... picks others.
+    const char* ticks_setting = std::getenv("KELVOR_BENCH_TICKS"); // 100 ticks = 50 pulses
+    const int tick_count = ticks_setting ? std::atoi(ticks_setting) : 100;
     std::vector<platform::AudioTiming> timings;
     const char* chosen = std::getenv("KELVOR_BENCH_AUDIO");
     for (const std::string& item : split(chosen ? chosen : "qt:8820:20,qt:3528:10,pulse:1764:5,sdl:1024:5", ',')) {
@@ -256,7 +258,7 @@ int main(int argc, char** argv) {
         wall.start();
         leads.clear();
         const int underruns0 = sound.engine().underruns();
-        const std::vector<double> ticks = pulse(sound, p, 100);
+        const std::vector<double> ticks = pulse(sound, p, tick_count);
         const double cpu_pct = (cpu_seconds() - cpu0) / (double(wall.elapsed()) / 1000) * 100;
         QThread::msleep(300);
         rec.stop();

@@ -95,6 +95,10 @@ void SoundStream::render(std::int16_t* stereo, std::size_t frames, double now_ms
         window_start_ms_ = now_ms;
         warming_up_ = true;
         current_max_ = previous_max_ = lead;
+    } else if (resync_) {
+        resync_ = false;
+        window_start_ms_ = now_ms;
+        current_max_ = previous_max_ = lead;
     }
     current_max_ = std::max(current_max_, lead);
     if (now_ms - window_start_ms_ >= (warming_up_ ? warm_up_ms : lead_window_ms)) {

@@ -60,6 +60,10 @@ public:
 
     // Audio side: renders `frames` interleaved stereo frames; `now_ms` is the clock at this call.
     void render(std::int16_t* stereo, std::size_t frames, double now_ms);
+    // Audio side: the device ran dry and played silence the stream did not render, so the stream now
+    // runs behind its old lead. The next block takes its timing afresh instead of waiting for the old
+    // lead to leave the tracking windows (which would sound every event late by the gap until then).
+    void resync_after_gap() { resync_ = true; }
 
     StreamStats stats() const;
 
@@ -89,6 +93,7 @@ private:
     std::size_t image_pos_ = 0;
     std::uint64_t frame_ = 0;   // first frame of the next block
     bool anchored_ = false;
+    bool resync_ = false;
     bool warming_up_ = false;
     double offset_frames_ = 0;  // frame count minus clock in frames, tracked at its highest
     double window_start_ms_ = 0;

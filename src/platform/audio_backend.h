@@ -38,6 +38,11 @@ public:
     virtual bool open() = 0;
 };
 
+// Asks for real-time scheduling of the calling thread (the one that renders the stream), so a busy
+// machine cannot starve a small device buffer. Allowed for root or under an RLIMIT_RTPRIO grant; where
+// refused, the thread keeps its normal priority and nothing else changes.
+void raise_audio_thread_priority();
+
 // `buffer_bytes`: the device buffer asked for (16-bit stereo at the stream's rate).
 std::unique_ptr<AudioBackend> make_pulse_backend(AudioFeed feed, int buffer_bytes);
 std::unique_ptr<AudioBackend> make_sdl_backend(AudioFeed feed, int buffer_bytes);

@@ -9,9 +9,32 @@
 #include <QTimer>
 #include <vector>
 
+#include <pthread.h>
+#include <sched.h>
+
 #include "platform/audio_backend.h"
 
 namespace kelvor::platform {
+
+AudioTiming audio_timing_for(AudioBackendKind kind) {
+    switch (kind) {
+    case AudioBackendKind::pulse:
+        // 15 ms asked for (the server keeps about 7 ms queued), 4 ms for the callbacks' spacing.
+        return {kind, 2646, 4};
+    case AudioBackendKind::sdl:
+        // 256 frames per callback (5.8 ms), SDL's PulseAudio stream twice that.
+        return {kind, 1024, 5};
+    case AudioBackendKind::qt:
+        break;
+    }
+    return {};
+}
+
+void raise_audio_thread_priority() {
+    sched_param param{};
+    param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 9;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+}
 
 std::optional<AudioBackendKind> audio_backend_from_name(std::string_view name) {
     if (name == "qt") return AudioBackendKind::qt;
@@ -45,6 +68,7 @@ public:
     bool open() {
         const QAudioDevice out = QMediaDevices::defaultAudioOutput();
         if (out.isNull()) return false;
+        raise_audio_thread_priority();
         QAudioFormat format;
         format.setSampleRate(emu::stream_sample_rate);
         format.setChannelCount(2);

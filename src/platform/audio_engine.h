@@ -27,6 +27,9 @@ struct AudioTiming {
     double stream_latency_ms = 20;
 };
 
+// The timing each backend was measured with (bench/README.md).
+AudioTiming audio_timing_for(AudioBackendKind kind);
+
 class AudioEngine {
 public:
     // `clock` must be the clock the user-interface side stamps its events with, and safe to read from

@@ -67,7 +67,8 @@ private:
         return false;
     }
     void close() {
-        if (loop_) pa_threaded_mainloop_stop(loop_);
+        if (!loop_) return;
+        pa_threaded_mainloop_lock(loop_);
         if (stream_) {
             pa_stream_disconnect(stream_);
             pa_stream_unref(stream_);
@@ -78,7 +79,9 @@ private:
             pa_context_unref(context_);
             context_ = nullptr;
         }
-        if (loop_) pa_threaded_mainloop_free(loop_);
+        pa_threaded_mainloop_unlock(loop_);
+        pa_threaded_mainloop_stop(loop_);
+        pa_threaded_mainloop_free(loop_);
         loop_ = nullptr;
     }
 
@@ -86,10 +89,15 @@ private:
     static void signal_stream(pa_stream*, void* self) {
         pa_threaded_mainloop_signal(static_cast<PulseBackend*>(self)->loop_, 0);
     }
-    static void underflow(pa_stream*, void* self) { static_cast<PulseBackend*>(self)->feed_.underruns.fetch_add(1); }
+    static void underflow(pa_stream*, void* self_ptr) {
+        auto* self = static_cast<PulseBackend*>(self_ptr);
+        self->feed_.underruns.fetch_add(1);
+        self->feed_.stream.resync_after_gap();
+    }
     // Runs in the main loop's thread, with its lock held.
     static void write(pa_stream* s, std::size_t nbytes, void* self_ptr) {
         auto* self = static_cast<PulseBackend*>(self_ptr);
+        if (!self->prioritised_) self->prioritised_ = (raise_audio_thread_priority(), true);
         void* data = nullptr;
         std::size_t size = nbytes;
         if (pa_stream_begin_write(s, &data, &size) < 0 || !data) return;
@@ -103,6 +111,7 @@ private:
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
+    bool prioritised_ = false;
 };
 
 } // namespace

@@ -45,11 +45,13 @@ private:
     // device buffer lasts means the device ran dry in between.
     static void pull(void* self_ptr, Uint8* out, int len) {
         auto* self = static_cast<SdlBackend*>(self_ptr);
+        if (self->delivered_ == 0) raise_audio_thread_priority();
         const double now = self->feed_.clock.now_ms();
         const double buffer_ms = self->frames_ / emu::stream_samples_per_ms;
         const double lead = self->delivered_ / emu::stream_samples_per_ms - now;
         if (self->delivered_ > 0 && lead < self->lead_ms_ - 2 * buffer_ms) {
             self->feed_.underruns.fetch_add(1);
+            self->feed_.stream.resync_after_gap();
             self->lead_ms_ = lead;
         }
         self->lead_ms_ = std::max(self->lead_ms_, lead);

@@ -10,10 +10,16 @@ SoundSystem::SoundSystem(const std::string& ports_setting, const std::string& tr
     engine_.start();
 }
 
+AudioTiming audio_timing_from_setting(const char* setting) {
+    const auto kind = audio_backend_from_name(setting ? setting : "");
+    return audio_timing_for(kind ? *kind : AudioTiming{}.backend);
+}
+
 std::unique_ptr<SoundSystem> SoundSystem::from_environment() {
     const char* ports = std::getenv("KELVOR_PORTS");
     const char* trace = std::getenv("KELVOR_PORT_TRACE");
-    return std::make_unique<SoundSystem>(ports ? ports : "", trace ? trace : "");
+    return std::make_unique<SoundSystem>(ports ? ports : "", trace ? trace : "",
+                                         audio_timing_from_setting(std::getenv("KELVOR_AUDIO")));
 }
 
 } // namespace kelvor::platform

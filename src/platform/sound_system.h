@@ -13,6 +13,10 @@
 
 namespace kelvor::platform {
 
+// The backend KELVOR_AUDIO names ("qt", "pulse", "sdl") with its timing; the default one when unset or
+// unknown.
+AudioTiming audio_timing_from_setting(const char* setting);
+
 class SoundSystem {
 public:
     // `ports_setting` and `trace_path` as KELVOR_PORTS and KELVOR_PORT_TRACE give them. Starts the audio

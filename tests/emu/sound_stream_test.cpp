@@ -100,6 +100,27 @@ TEST(SoundStream, AWriteArrivingDuringPlaybackSoundsOneLatencyAfterItsStamp) {
     EXPECT_NEAR(double(tones[0].begin), expected, 2);
 }
 
+TEST(SoundStream, AfterTheDeviceRanDryEventsAreTimedFromTheNewLead) {
+    // The device plays silence for 50 ms that the stream never rendered, then refills its buffer as at
+    // the start: from then on the rendering runs 20 ms less ahead of the clock. Told so, the stream
+    // times the next event from the new lead at once; left to its tracked maximum it would sound every
+    // event 20 ms late for seconds.
+    StreamRig rig;
+    rig.run_until(1000); // past the start's settling
+    rig.now_ms += 50;
+    rig.stream.resync_after_gap();
+    rig.block(lead_ms);
+    rig.run_until(1100);
+    speaker_tone(rig.stream, 1200, 1193);
+    rig.stream.write_port(1200, system_control_port, 0x03);
+    rig.run_until(1400);
+    const auto tones = testing::find_tones(rig.left(), 1000, 100);
+    ASSERT_EQ(tones.size(), 1u);
+    const double expected = (1200 + lead_ms - 20 + latency_ms) * stream_samples_per_ms;
+    EXPECT_NEAR(double(tones[0].begin), expected, 2);
+    EXPECT_EQ(rig.stream.stats().events_late, 0u);
+}
+
 TEST(SoundStream, ImagesPlayFromTheirStampAndANewOneCutsTheOldOff) {
     StreamRig rig;
     rig.run_until(30);

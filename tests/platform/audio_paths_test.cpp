@@ -9,6 +9,7 @@
 #include "emu/pit_speaker.h"
 #include "platform/audio_engine.h"
 #include "platform/port_access.h"
+#include "platform/sound_system.h"
 #include "platform/steady_clock.h"
 #include "platform/stream_audio_out.h"
 #include "platform/monitor_recorder.h"
@@ -19,7 +20,8 @@ namespace {
 
 constexpr double rate = 44100;
 
-class AudioPaths : public ::testing::Test {
+// Every backend the program can choose (KELVOR_AUDIO), each with its own timing.
+class AudioPaths : public ::testing::TestWithParam<AudioBackendKind> {
 protected:
     void SetUp() override {
         if (AudioEngine::output_device_count() == 0) GTEST_SKIP() << "no sound server";
@@ -45,14 +47,14 @@ protected:
     }
 
     SteadyClock clock;
-    AudioEngine engine{clock};
+    AudioEngine engine{clock, audio_timing_for(GetParam())};
     EmulatedPortIo ports{engine.stream(), clock};
     testing::MonitorRecorder recorder;
     int underruns_before = 0;
     bool underran = false; // the machine was too busy to feed the sink: the recording has a gap
 };
 
-TEST_F(AudioPaths, DataStreamRecordingEqualsTheImageSamples) {
+TEST_P(AudioPaths, DataStreamRecordingEqualsTheImageSamples) {
     StreamAudioOut audio{engine};
     diagnostics::LogBuffer log{"SOUND", 40};
     tone::WaveStream waves{audio, log};
@@ -75,7 +77,7 @@ TEST_F(AudioPaths, DataStreamRecordingEqualsTheImageSamples) {
     EXPECT_EQ(tones[0].length(), expected.size() - 1);
 }
 
-TEST_F(AudioPaths, EmulatedOpl2PitchAndTotalLevelSteps) {
+TEST_P(AudioPaths, EmulatedOpl2PitchAndTotalLevelSteps) {
     // Channel 0's carrier, sustained, at F-number 659 block 5: the chip's own 999.84 Hz.
     reg(0x23, 0x21);
     reg(0x63, 0xF0);
@@ -111,7 +113,7 @@ TEST_F(AudioPaths, EmulatedOpl2PitchAndTotalLevelSteps) {
     }
 }
 
-TEST_F(AudioPaths, EmulatedSpeakerFrequencyFollowsTheDivisor) {
+TEST_P(AudioPaths, EmulatedSpeakerFrequencyFollowsTheDivisor) {
     std::vector<double> sounded_ms; // as stamped: a busy machine may oversleep
     for (std::uint16_t divisor : {std::uint16_t{1193}, std::uint16_t{149}}) {
         ports.write_port(emu::pit_command_port, 0xB6);
@@ -133,6 +135,28 @@ TEST_F(AudioPaths, EmulatedSpeakerFrequencyFollowsTheDivisor) {
         const double hz = testing::tone_frequency_hz(rec, tones[k].begin, tones[k].end, rate);
         EXPECT_NEAR(hz / expected[k], 1.0, 0.0005) << hz << " Hz";
         EXPECT_NEAR(double(tones[k].length()), sounded_ms[k] * rate / 1000, rate / 1000); // within 1 ms
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, AudioPaths,
+                         ::testing::Values(AudioBackendKind::qt, AudioBackendKind::pulse, AudioBackendKind::sdl),
+                         [](const auto& info) { return std::string(audio_backend_name(info.param)); });
+
+TEST(AudioSetting, NamesTheBackendAndFallsBackToTheDefault) {
+    const struct {
+        const char* setting;
+        AudioBackendKind expected;
+    } cases[] = {{"qt", AudioBackendKind::qt},
+                 {"pulse", AudioBackendKind::pulse},
+                 {"sdl", AudioBackendKind::sdl},
+                 {nullptr, AudioTiming{}.backend},
+                 {"", AudioTiming{}.backend},
+                 {"Pulse", AudioTiming{}.backend},
+                 {"alsa", AudioTiming{}.backend}};
+    for (const auto& c : cases) {
+        const AudioTiming timing = audio_timing_from_setting(c.setting);
+        EXPECT_EQ(timing.backend, c.expected) << (c.setting ? c.setting : "(unset)");
+        EXPECT_EQ(timing.sink_buffer_bytes, audio_timing_for(c.expected).sink_buffer_bytes);
     }
 }
 
