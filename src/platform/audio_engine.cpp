@@ -18,13 +18,12 @@ namespace kelvor::platform {
 
 AudioTiming audio_timing_for(AudioBackendKind kind) {
     switch (kind) {
-    case AudioBackendKind::pulse:
-        // 15 ms asked for (the server keeps about 7 ms queued), 4 ms for the callbacks' spacing.
-        return {kind, 2646, 4};
-    case AudioBackendKind::sdl:
-        // 256 frames per callback (5.8 ms), SDL's PulseAudio stream twice that.
-        return {kind, 1024, 5};
     case AudioBackendKind::qt:
+        return {kind, 8820, 20};
+    case AudioBackendKind::sdl:
+        // 256 frames per callback (5.8 ms); SDL's PulseAudio stream holds twice that.
+        return {kind, 1024, 5};
+    case AudioBackendKind::pulse:
         break;
     }
     return {};

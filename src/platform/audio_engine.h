@@ -16,15 +16,18 @@ namespace kelvor::platform {
 
 class AudioWorker;
 
+// Which backend the audio thread uses, and how much it buffers. The default is PulseAudio's own API
+// with a 15 ms target; audio_timing_for gives each backend the timing it was measured with.
 struct AudioTiming {
-    AudioBackendKind backend = AudioBackendKind::qt;
-    // The sink's buffer as requested (50 ms of 16-bit stereo; PulseAudio grants about 37 ms). Smaller
-    // buffers made Qt's sink play nothing or crash in one measurement, and underrun on a busy machine.
-    int sink_buffer_bytes = 8820;
-    // How far behind its clock stamp an event sounds, beyond the server's buffer: it covers the sink's
-    // refill step (PulseAudio frees room in steps of about 12.5 ms with that buffer) and the feeding
-    // timer's jitter.
-    double stream_latency_ms = 20;
+    AudioBackendKind backend = AudioBackendKind::pulse;
+    // The device buffer asked for, in bytes of 16-bit stereo. PulseAudio keeps about half of the 15 ms
+    // target queued. (Qt's sink: 50 ms requested, about 37 ms granted; smaller buffers made it play
+    // nothing or crash in one measurement, and underrun on a busy machine.)
+    int sink_buffer_bytes = 2646;
+    // How far behind its clock stamp an event sounds, beyond the server's buffer: it covers the time
+    // between two render calls and their jitter (for Qt's sink, its refill step of about 12.5 ms and
+    // the feeding timer).
+    double stream_latency_ms = 4;
 };
 
 // The timing each backend was measured with (bench/README.md).

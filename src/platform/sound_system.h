@@ -13,8 +13,8 @@
 
 namespace kelvor::platform {
 
-// The backend KELVOR_AUDIO names ("qt", "pulse", "sdl") with its timing; the default one when unset or
-// unknown.
+// The backend KELVOR_AUDIO names ("pulse", the default, or "qt") with its timing; the default for any
+// other setting.
 AudioTiming audio_timing_from_setting(const char* setting);
 
 class SoundSystem {

@@ -20,7 +20,7 @@ namespace {
 
 constexpr double rate = 44100;
 
-// Every backend the program can choose (KELVOR_AUDIO), each with its own timing.
+// Both backends the program can choose (KELVOR_AUDIO), each with its own timing.
 class AudioPaths : public ::testing::TestWithParam<AudioBackendKind> {
 protected:
     void SetUp() override {
@@ -139,7 +139,7 @@ TEST_P(AudioPaths, EmulatedSpeakerFrequencyFollowsTheDivisor) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, AudioPaths,
-                         ::testing::Values(AudioBackendKind::qt, AudioBackendKind::pulse, AudioBackendKind::sdl),
+                         ::testing::Values(AudioBackendKind::pulse, AudioBackendKind::qt),
                          [](const auto& info) { return std::string(audio_backend_name(info.param)); });
 
 TEST(AudioSetting, NamesTheBackendAndFallsBackToTheDefault) {
@@ -148,7 +148,7 @@ TEST(AudioSetting, NamesTheBackendAndFallsBackToTheDefault) {
         AudioBackendKind expected;
     } cases[] = {{"qt", AudioBackendKind::qt},
                  {"pulse", AudioBackendKind::pulse},
-                 {"sdl", AudioBackendKind::sdl},
+                 {"sdl", AudioTiming{}.backend}, // measured in the bench, not offered
                  {nullptr, AudioTiming{}.backend},
                  {"", AudioTiming{}.backend},
                  {"Pulse", AudioTiming{}.backend},
