@@ -5,6 +5,7 @@
 #include "core/hearing/test_state.h"
 #include "core/tone/tone_output.h"
 #include "core/tone/wave_stream.h"
+#include "platform/audio_backend.h"
 #include "platform/sound_system.h"
 
 namespace kelvor::platform {
@@ -42,6 +43,12 @@ TEST(NoSoundServer, TheDataStreamFindsNoSoundcardAndNothingCrashes) {
     EXPECT_GT(sound.engine().stream().stats().events_dropped, 0u);
     EXPECT_EQ(dialogs.shown, 0);
     tone.free_waves();
+
+    // Asked directly, each backend fails cleanly, and none starts a sound server of its own.
+    std::atomic<int> underruns{0};
+    const AudioFeed feed{sound.engine().stream(), sound.clock(), underruns};
+    EXPECT_FALSE(make_pulse_backend(feed, 2646)->open());
+    EXPECT_FALSE(make_sdl_backend(feed, 1024)->open());
 }
 
 } // namespace
