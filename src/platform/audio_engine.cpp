@@ -18,12 +18,13 @@ namespace kelvor::platform {
 
 AudioTiming audio_timing_for(AudioBackendKind kind) {
     switch (kind) {
-    case AudioBackendKind::qt:
-        return {kind, 8820, 20};
+    case AudioBackendKind::pulse:
+        // A 15 ms target (the server keeps about half of it queued), 4 ms for the callbacks' spacing.
+        return {kind, 2646, 4};
     case AudioBackendKind::sdl:
         // 256 frames per callback (5.8 ms); SDL's PulseAudio stream holds twice that.
         return {kind, 1024, 5};
-    case AudioBackendKind::pulse:
+    case AudioBackendKind::qt:
         break;
     }
     return {};

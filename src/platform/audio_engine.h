@@ -16,18 +16,18 @@ namespace kelvor::platform {
 
 class AudioWorker;
 
-// Which backend the audio thread uses, and how much it buffers. The default is PulseAudio's own API
-// with a 15 ms target; audio_timing_for gives each backend the timing it was measured with.
+// Which backend the audio thread uses, and how much it buffers. The default is Qt's sink;
+// audio_timing_for gives each backend the timing it was measured with (bench/README.md).
 struct AudioTiming {
-    AudioBackendKind backend = AudioBackendKind::pulse;
-    // The device buffer asked for, in bytes of 16-bit stereo. PulseAudio keeps about half of the 15 ms
-    // target queued. (Qt's sink: 50 ms requested, about 37 ms granted; smaller buffers made it play
-    // nothing or crash in one measurement, and underrun on a busy machine.)
-    int sink_buffer_bytes = 2646;
+    AudioBackendKind backend = AudioBackendKind::qt;
+    // The device buffer asked for, in bytes of 16-bit stereo. Qt's sink: 50 ms requested, PulseAudio
+    // grants about 37 ms; smaller buffers made it play nothing or crash in one measurement, and underrun
+    // on a busy machine.
+    int sink_buffer_bytes = 8820;
     // How far behind its clock stamp an event sounds, beyond the server's buffer: it covers the time
-    // between two render calls and their jitter (for Qt's sink, its refill step of about 12.5 ms and
-    // the feeding timer).
-    double stream_latency_ms = 4;
+    // between two render calls and their jitter (for Qt's sink, its refill step of about 12.5 ms and the
+    // feeding timer's jitter).
+    double stream_latency_ms = 20;
 };
 
 // The timing each backend was measured with (bench/README.md).
