@@ -1,9 +1,8 @@
 #pragma once
-// The audio thread: one QAudioSink in a QThread of its own, fed with the program's continuous stream
-// (emulated OPL2, PC speaker and the wave images) on the default output device.
-//
-// The sink and its feeding timer live in their own thread because the user-interface thread
-// busy-waits between chip writes; fed from there, the sound would starve.
+// The audio thread: the program's continuous stream (emulated OPL2, PC speaker and the wave images) on
+// the default output device, through the backend AudioTiming names. Qt's sink, the default, lives with
+// its feeding timer in a QThread of its own because the user-interface thread busy-waits between chip
+// writes; fed from there, the sound would starve. The other backends bring their own thread.
 #include <QThread>
 #include <atomic>
 #include <memory>
