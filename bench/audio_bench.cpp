@@ -184,11 +184,7 @@ std::vector<double> pulse(platform::SoundSystem& sound, const Path& path, int ti
     tone::ToneOutput tone{state, sound.ports(), &small_port, waves, sound.clock(), dialogs, sound_log};
     tone.settings().out_device = path.device;
     tone.settings().out_method = path.method;
-    tone.Soundcard_present();
-    tone.speaker_off();
-    tone.speaker_frequency(1000);
-    tone.init_OPL2();
-    tone.OPL2_ein();
+    tone.start_output();
     tone.set_level(12);
     tone.set_frequency(1000);
 

@@ -79,11 +79,7 @@ Recorded run_start_sequence(const PathCase& p) {
     if (!recorder.start()) return run;
     const int underruns = sound.engine().underruns();
 
-    run.present = tone.Soundcard_present();
-    tone.speaker_off();
-    tone.speaker_frequency(1000);
-    tone.init_OPL2();
-    tone.OPL2_ein();
+    run.present = tone.start_output();
     tone.set_level(12);
     tone.set_frequency(1000);
     // Seven ticks: the first starts a pause half, so ticks 2, 4 and 6 start the three sounding halves.

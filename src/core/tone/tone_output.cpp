@@ -115,6 +115,16 @@ void ToneOutput::free_waves() {
     wave_.free_waves();
 }
 
+bool ToneOutput::start_output() {
+    constexpr std::uint16_t speaker_start_freq_hz = 1000;
+    const bool present = Soundcard_present();
+    speaker_off();
+    speaker_frequency(speaker_start_freq_hz);
+    init_OPL2();
+    OPL2_ein();
+    return present;
+}
+
 bool ToneOutput::Soundcard_present() {
     HandlerScope scope(*this);
     if (settings_.out_method == meth_stream) return wave_.output_device_count() > 0;

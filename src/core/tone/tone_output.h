@@ -72,6 +72,9 @@ class ToneOutput final : public hearing::ToneControl {
 
     void write_level(std::uint8_t loudness);
     bool Soundcard_present();
+    // The tone side of the Start command, in its fixed order: look for the sound card, silence the speaker
+    // and tune it to 1 kHz, initialise the chip and key the tone on. Returns whether a card was found.
+    bool start_output();
     // A new wave image from the current frequency, level and calibration volume; the settings dialog
     // also makes one when the calibration volume moves, whatever the method.
     void make_wave();
