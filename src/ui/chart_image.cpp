@@ -6,7 +6,7 @@
 namespace kelvor::ui {
 
 ChartImage::ChartImage(QWidget* parent)
-    : QWidget(parent), canvas_([this] { return size(); }, [this] { update(); }) {}
+    : QWidget(parent), canvas_([this] { return QSize(width(), height()); }, [this] { update(); }) {}
 
 void ChartImage::paintEvent(QPaintEvent*) {
     if (canvas_.image().isNull()) return;

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "core/chart/canvas.h"
+#include "core/common/control_state.h"
 #include "ui/qimage_canvas.h"
 
 namespace kelvor::ui {
@@ -12,8 +13,11 @@ class ChartImage : public QWidget, public chart::ImageControl {
 public:
     explicit ChartImage(QWidget* parent = nullptr);
 
-    int width() const override { return QWidget::width(); }
-    int height() const override { return QWidget::height(); }
+    // The chart's size is the control state's when one is followed (the window logic sizes the charts
+    // before the widgets follow), otherwise the widget's own.
+    void follow(const Control* control) { control_ = control; }
+    int width() const override { return control_ ? control_->bounds.width : QWidget::width(); }
+    int height() const override { return control_ ? control_->bounds.height : QWidget::height(); }
     chart::Canvas& canvas() override { return canvas_; }
     // The whole surface (also beyond the control's size); null before the first drawing.
     const QImage& image() const { return canvas_.image(); }
@@ -26,6 +30,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    const Control* control_ = nullptr;
     QImageCanvas canvas_;
 };
 

@@ -5,8 +5,12 @@
 #include <string>
 #include <vector>
 
+#include <set>
+
+#include "core/host/browser.h"
 #include "core/host/clock.h"
 #include "core/host/dialogs.h"
+#include "core/host/files.h"
 #include "core/host/print_job.h"
 
 namespace kelvor::testing {
@@ -91,6 +95,33 @@ class FakePrintJob : public host::PrintJob {
     std::vector<Text> texts;
     std::vector<std::vector<int>> pictures;
     int ended = 0;
+};
+
+// The working folder: which names the Start probe finds readable and writable.
+class FakeFiles : public host::Files {
+  public:
+    bool can_open_read_write(const std::string& name) override {
+        probed.push_back(name);
+        return read_write.count(name) > 0;
+    }
+    std::set<std::string> read_write;
+    std::vector<std::string> probed;
+};
+
+// Records each attempt as "handler <address>" or "<program> <address>"; succeeds where told to.
+class FakeBrowser : public host::Browser {
+  public:
+    bool open_with_handler(const std::string& address) override {
+        attempts.push_back("handler " + address);
+        return handler_works;
+    }
+    bool start_program(const std::string& program, const std::string& address) override {
+        attempts.push_back(program + " " + address);
+        return working_programs.count(program) > 0;
+    }
+    bool handler_works = false;
+    std::set<std::string> working_programs;
+    std::vector<std::string> attempts;
 };
 
 } // namespace kelvor::testing

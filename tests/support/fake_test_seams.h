@@ -7,6 +7,7 @@
 
 #include "core/hearing/test_seams.h"
 #include "core/hearing/test_state.h"
+#include "core/settings/language_tables.h"
 #include "support/call_log.h"
 
 namespace kelvor::testing {
@@ -41,8 +42,23 @@ class FakeTone : public hearing::ToneControl, public Recorder {
     void tone_pulse() override { log->add("tone_pulse"); }
     void play_wave() override { log->add("play_wave"); }
     bool data_stream_method() const override { return data_stream; }
+    bool Soundcard_present() override {
+        log->add("Soundcard_present");
+        return present;
+    }
+    void start_tone() override { log->add("start_tone"); }
+    void OPL2_aus() override { log->add("OPL2_aus"); }
+    void speaker_off() override { log->add("speaker_off"); }
+    void free_waves() override { log->add("free_waves"); }
+    void silence() override { log->add("silence"); }
+    void set_port_driver(port::TSmallPort* driver) override {
+        port_driver = driver;
+        log->add("set_port_driver");
+    }
+    port::TSmallPort* port_driver = nullptr;
 
     bool data_stream = false;
+    bool present = true;
     int level = -1; // last values sent
     int freq = -1;
 };
@@ -67,9 +83,15 @@ class FakeChart : public hearing::ChartControl, public Recorder {
         axis_max = ln_f_max;
         log->add("set_freq_axis");
     }
+    void init_Graph_var() override { log->add("init_Graph_var"); }
+    void set_chart_size(double chart_scale, int width, int height) override {
+        scale = chart_scale;
+        log->add("set_chart_size " + std::to_string(width) + "x" + std::to_string(height));
+    }
 
     double axis_min = 0;
     double axis_max = 0;
+    double scale = 0;
 
   private:
     void mark(const char* what, std::int8_t ear, std::uint8_t index) {
@@ -77,11 +99,25 @@ class FakeChart : public hearing::ChartControl, public Recorder {
     }
 };
 
-struct FakeSettingsQuery : hearing::SettingsQuery {
+// The output settings dialog: answers the range switching's questions and records what the main window
+// asks of it ("nt_layout", "menu_captions Ausgabegerät:", "use_language de", "show", ...).
+class FakeSettingsDialog : public hearing::SettingsDialog, public Recorder {
+  public:
+    explicit FakeSettingsDialog(CallLog* shared = nullptr) : Recorder(shared) {}
     bool nt_family_selected() const override { return nt_family; }
     bool data_stream_selected() const override { return data_stream; }
+    void nt_layout() override { log->add("nt_layout"); }
+    void win9x_layout() override { log->add("win9x_layout"); }
+    void disable_port_group() override { log->add("disable_port_group"); }
+    void set_menu_captions(const settings::TextTable& table) override {
+        log->add("menu_captions " + table[43]);
+    }
+    void use_language(bool german) override { log->add(german ? "use_language de" : "use_language en"); }
+    void show() override { log->add("show_dialog"); }
+
     bool nt_family = false;
     bool data_stream = false;
 };
+using FakeSettingsQuery = FakeSettingsDialog;
 
 } // namespace kelvor::testing

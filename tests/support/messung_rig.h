@@ -5,8 +5,14 @@
 #include "core/settings/language_tables.h"
 #include "support/fake_host.h"
 #include "support/fake_test_seams.h"
+#include "support/port_fakes.h"
 
 namespace kelvor::testing {
+
+struct FakeWindowHost : hearing::WindowHost {
+    void close() override { ++closed; }
+    int closed = 0;
+};
 
 struct MessungRig {
     MessungRig() {
@@ -18,11 +24,18 @@ struct MessungRig {
     CallLog log;
     FakeTone tone{&log};
     FakeChart chart{&log};
-    FakeSettingsQuery settings;
+    FakeSettingsDialog settings{&log};
     kelvor::settings::Languages languages;
     diagnostics::LogBuffer sound_log{"SOUND", diagnostics::log_capacity_default};
     diagnostics::PortLogRing port_log;
-    hearing::TMessung m{{state, tone, chart, settings, languages, sound_log, port_log}};
+    diagnostics::LogBuffer port_buffer{"Port", diagnostics::log_capacity_default};
+    FixedSystemInfo system;
+    FakeDialogs dialogs;
+    FakeFiles files;
+    FakeBrowser browser;
+    FakeWindowHost window;
+    hearing::TMessung m{{state, tone, chart, settings, languages, sound_log, port_log, port_buffer, system,
+                         dialogs, files, browser, window}};
     ManualClock clock;
     ManualTimers timers{clock};
     hearing::MessungControls& c = m.controls();

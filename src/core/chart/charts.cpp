@@ -26,6 +26,11 @@ void Charts::init_Graph_var() {
     state_.ln_f_max = hearing::ln_series(test_.f_max);
 }
 
+void Charts::set_chart_size(double chart_scale, int width, int height) {
+    state_.Chart_scale = chart_scale;
+    state_.Ohr_img = {static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)};
+}
+
 void Charts::clear_chart(std::int8_t ear, int index_max) {
     const bool left = ear == hearing::ear_left;
     TOhrGraph& g = graph(ear);

@@ -53,7 +53,8 @@ public:
     // the charts then carry no words.
     void use_texts(const settings::TextTable* table) { texts_ = table; }
 
-    void init_Graph_var();
+    void init_Graph_var() override;
+    void set_chart_size(double chart_scale, int width, int height) override;
     void clear_Chart_li();
     void clear_Chart_re();
     void redraw_Chart_li();

@@ -27,7 +27,10 @@ std::int8_t clamp_level(int level_db) {
 
 TMessung::TMessung(const MessungServices& services)
     : s_(services.state), tone_(services.tone), chart_(services.chart), settings_(services.settings),
-      languages_(services.languages), sound_log_(services.sound_log), port_log_(services.port_log) {}
+      languages_(services.languages), sound_log_(services.sound_log), port_log_(services.port_log),
+      port_buffer_(services.port_buffer), system_(services.system), dialogs_(services.dialogs),
+      files_(services.files), browser_(services.browser), window_(services.window),
+      port_driver_(services.port_driver) {}
 
 // ---------------------------------------------------------------- operations
 
@@ -83,7 +86,7 @@ void TMessung::level_down_10() {
 }
 
 void TMessung::place_port_log() {
-    c_.PortData.bounds = s_.cur_ear == ear_left ? c_.Ohr_re_img.bounds : c_.Ohr_li_img.bounds;
+    hearing::place_port_log(c_, s_.cur_ear);
 }
 
 void TMessung::redraw_chart(std::int8_t ear) {

@@ -4,7 +4,9 @@
 // It acts on the test state and on the control state only; tone output, charts and the output settings
 // dialog are reached through the seams, so a test builds a fresh instance over recording fakes.
 #include <cstdint>
+#include <string>
 
+#include "core/chart/window_layout.h"
 #include "core/hearing/messung_controls.h"
 #include "core/hearing/test_seams.h"
 #include "core/hearing/test_state.h"
@@ -16,19 +18,48 @@ namespace kelvor::diagnostics {
 class LogBuffer;
 class PortLogRing;
 } // namespace kelvor::diagnostics
+namespace kelvor::host {
+class Browser;
+class Dialogs;
+class Files;
+class SystemInfo;
+} // namespace kelvor::host
+namespace kelvor::port {
+class TSmallPort;
+}
 
 namespace kelvor::hearing {
+
+// What the window asks of its own window on the screen.
+class WindowHost {
+public:
+    virtual ~WindowHost() = default;
+    // Closes the window: its close handler runs and the program ends.
+    virtual void close() = 0;
+};
 
 // What the window logic works with; all owned elsewhere and outliving the window.
 struct MessungServices {
     TestState& state;
     ToneControl& tone;
     ChartControl& chart;
-    const SettingsQuery& settings;
-    const settings::Languages& languages;
-    diagnostics::LogBuffer& sound_log; // the "SOUND" log, shown by the tone timer
-    diagnostics::PortLogRing& port_log;
+    SettingsDialog& settings;
+    settings::Languages& languages;
+    diagnostics::LogBuffer& sound_log;  // the "SOUND" log, shown by the tone timer
+    diagnostics::PortLogRing& port_log; // the port log memo's lines
+    diagnostics::LogBuffer& port_buffer; // the "Port" log
+    host::SystemInfo& system;
+    host::Dialogs& dialogs;
+    host::Files& files;
+    host::Browser& browser;
+    WindowHost& window;
+    // The port driver component the window owns (`Test_Port`); null where no driver is wanted.
+    port::TSmallPort* port_driver = nullptr;
 };
+
+constexpr const char* results_file_name = "Kelvor.dat";
+constexpr const char* msg_no_soundcard = "no Soundcard found ! ";
+constexpr const char* msg_adjust_mixer = " adjust SOUND MIXER now ! jetzt justieren ";
 
 constexpr int timer1_interval_ms = 400;  // Ton_on_off
 constexpr int timer2_interval_ms = 1800; // Timer2Timer
@@ -40,6 +71,41 @@ class TMessung {
     MessungControls& controls() { return c_; }
     const MessungControls& controls() const { return c_; }
     TestState& state() { return s_; }
+    chart::WindowLayout& layout() { return layout_; }
+
+    // Start-up, the Start command and the end. The window gives its client size with FormCreate and every
+    // resize; the layout works from the last size given.
+    void FormCreate(int client_width, int client_height);
+    void StartClick(); // also the menu item "Start"
+    void FormClose();
+    void FormResize(int client_width, int client_height);
+    // The resize handler at the client size last given (printing returns through it).
+    void FormResize();
+    int client_width() const { return client_width_; }
+    int client_height() const { return client_height_; }
+
+    // Commands of the window and its menu
+    void clear_liClick();
+    void clear_reClick();
+    void DevMethPortsClick();
+    void PortLogInfo1Click();
+    void anzeigen2Click();
+    void ausblenden2Click();
+    void neu1Click();
+    void zeichnen1Click();
+    void beenden1Click();
+
+    // Languages: the current table applied to the captions; the two switches.
+    void apply_language();
+    void Deutsch1Click();
+    void English1Click();
+
+    // Help pages
+    void WWWHomepage1Click();
+    void downloadPortDrivers1Click();
+    void open_in_browser(const std::string& address);
+    // The help page of the current language, in its stored form with backslashes.
+    const std::string& help_address() const { return help_address_; }
 
     // Operations
     void set_test_level(std::int8_t level_db);
@@ -101,15 +167,28 @@ class TMessung {
     void set_auto_checked(bool checked);
     void set_f_extended_checked(bool checked);
     void on_track_bar_moved(RangeControl& bar, int position);
+    void switch_language(bool german);
+    void show_port_log(); // moves the waiting "Port" lines into the memo
 
     TestState& s_;
     ToneControl& tone_;
     ChartControl& chart_;
-    const SettingsQuery& settings_;
-    const settings::Languages& languages_;
+    SettingsDialog& settings_;
+    settings::Languages& languages_;
     diagnostics::LogBuffer& sound_log_;
     diagnostics::PortLogRing& port_log_;
+    diagnostics::LogBuffer& port_buffer_;
+    host::SystemInfo& system_;
+    host::Dialogs& dialogs_;
+    host::Files& files_;
+    host::Browser& browser_;
+    WindowHost& window_;
+    port::TSmallPort* port_driver_;
     MessungControls c_;
+    chart::WindowLayout layout_;
+    int client_width_ = 0;
+    int client_height_ = 0;
+    std::string help_address_;
 };
 
 } // namespace kelvor::hearing

@@ -5,6 +5,11 @@
 
 #include "core/common/colour.h"
 #include "core/hearing/ear_result.h"
+#include "core/settings/language_tables.h"
+
+namespace kelvor::port {
+class TSmallPort;
+}
 
 namespace kelvor::hearing {
 
@@ -18,6 +23,20 @@ public:
     virtual void play_wave() = 0;
     // True when the output method is the data stream.
     virtual bool data_stream_method() const = 0;
+
+    // The Start command's sound side: whether a sound card (or, for the data stream, an output device)
+    // is there, and then, in this order, speaker off, speaker at 1 kHz, chip initialised and keyed on.
+    virtual bool Soundcard_present() = 0;
+    virtual void start_tone() = 0;
+    // Closing and leaving: the chip silenced, the speaker off, the wave images freed.
+    virtual void OPL2_aus() = 0;
+    virtual void speaker_off() = 0;
+    virtual void free_waves() = 0;
+    // Silences the path at once without touching level, frequency or pulse phase (the next sounding half
+    // sounds again).
+    virtual void silence() = 0;
+    // The port driver component the port driver method writes through.
+    virtual void set_port_driver(port::TSmallPort* port_driver) = 0;
 };
 
 // The two audiogram charts. `ear` is ear_left or ear_right; marks sit at (index, 40 dB).
@@ -33,6 +52,10 @@ public:
     virtual void erase_mark(std::int8_t ear, std::uint8_t index) = 0;
     // The chart's frequency-axis bounds, natural logarithms of the range ends.
     virtual void set_freq_axis(double ln_f_min, double ln_f_max) = 0;
+    // The axis bounds from the range ends by the series logarithm (start-up, resize, printing).
+    virtual void init_Graph_var() = 0;
+    // Text scale and chart size, the same for both charts (the caller sizes the image controls to match).
+    virtual void set_chart_size(double chart_scale, int width, int height) = 0;
 };
 
 // What the range switching reads from the output settings dialog's radio buttons.
@@ -41,6 +64,23 @@ public:
     virtual ~SettingsQuery() = default;
     virtual bool nt_family_selected() const = 0;
     virtual bool data_stream_selected() const = 0;
+};
+
+// The output settings dialog as the main window drives it.
+class SettingsDialog : public SettingsQuery {
+public:
+    // Start tells the dialog the platform family: it selects that family's entries, copies its device and
+    // method into the output settings and re-evaluates the frequency range.
+    virtual void nt_layout() = 0;
+    virtual void win9x_layout() = 0;
+    // Greys out the port choices (the data stream uses no port).
+    virtual void disable_port_group() = 0;
+    // Slots 40 to 49 of `table` into the captions of the ten controls they belong to.
+    virtual void set_menu_captions(const settings::TextTable& table) = 0;
+    // The language switch: the dialog's own texts of that language become current and are applied.
+    virtual void use_language(bool german) = 0;
+    // Shows the dialog without blocking the main window.
+    virtual void show() = 0;
 };
 
 } // namespace kelvor::hearing

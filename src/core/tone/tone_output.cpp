@@ -115,13 +115,18 @@ void ToneOutput::free_waves() {
     wave_.free_waves();
 }
 
-bool ToneOutput::start_output() {
+void ToneOutput::start_tone() {
     constexpr std::uint16_t speaker_start_freq_hz = 1000;
-    const bool present = Soundcard_present();
+    HandlerScope scope(*this);
     speaker_off();
     speaker_frequency(speaker_start_freq_hz);
     init_OPL2();
     OPL2_ein();
+}
+
+bool ToneOutput::start_output() {
+    const bool present = Soundcard_present();
+    start_tone();
     return present;
 }
 

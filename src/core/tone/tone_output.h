@@ -48,7 +48,7 @@ class ToneOutput final : public hearing::ToneControl {
 
     TOutputSettings& settings() { return settings_; }
     const TOutputSettings& settings() const { return settings_; }
-    void set_port_driver(port::TSmallPort* port_driver) { port_driver_ = port_driver; }
+    void set_port_driver(port::TSmallPort* port_driver) override { port_driver_ = port_driver; }
 
     // Keeps port failure boxes back until the scope ends; a handler that makes several tone calls can
     // hold one for its whole run so that no box opens between them.
@@ -70,15 +70,23 @@ class ToneOutput final : public hearing::ToneControl {
     void play_wave() override;
     bool data_stream_method() const override { return settings_.out_method == meth_stream; }
 
+    bool Soundcard_present() override;
+    // Speaker off and tuned to 1 kHz, the chip initialised and keyed on: the Start command's tone
+    // programming after the presence check.
+    void start_tone() override;
+    void OPL2_aus() override;
+    void speaker_off() override;
+    void free_waves() override;
+    // Loudness 0 on the current path: the chip at its silent total level, the speaker off.
+    void silence() override { write_level(0); }
+
     void write_level(std::uint8_t loudness);
-    bool Soundcard_present();
     // The tone side of the Start command, in its fixed order: look for the sound card, silence the speaker
     // and tune it to 1 kHz, initialise the chip and key the tone on. Returns whether a card was found.
     bool start_output();
     // A new wave image from the current frequency, level and calibration volume; the settings dialog
     // also makes one when the calibration volume moves, whatever the method.
     void make_wave();
-    void free_waves();
 
     void SetPort(std::uint16_t port, std::uint8_t value);
     std::uint8_t GetPort(std::uint16_t port);
@@ -89,14 +97,12 @@ class ToneOutput final : public hearing::ToneControl {
     void send_to_OPL(std::uint16_t port, std::uint8_t reg, std::uint8_t value);
     void init_OPL2();
     void OPL2_ein();
-    void OPL2_aus();
     void OPL2_frequency(std::uint16_t freq_hz);
     void OPL2_level(std::uint8_t total_level);
 
     // PC speaker.
     void speaker_frequency(std::uint16_t freq_hz);
     void speaker_on();
-    void speaker_off();
 
     std::int8_t attenuation() const { return attenuation_; }
     std::int8_t saved_attenuation() const { return saved_attenuation_; }

@@ -5,6 +5,7 @@
 #include "core/diagnostics/log_buffer.h"
 #include "core/hearing/messung.h"
 #include "support/fake_test_seams.h"
+#include "support/messung_rig.h"
 #include "support/recording_canvas.h"
 
 namespace kelvor::chart {
@@ -23,7 +24,14 @@ struct ProcedureRig {
     kelvor::settings::Languages languages;
     diagnostics::LogBuffer sound_log{"SOUND", diagnostics::log_capacity_default};
     diagnostics::PortLogRing port_log;
-    hearing::TMessung m{{state, tone, charts, settings, languages, sound_log, port_log}};
+    diagnostics::LogBuffer port_buffer{"Port", diagnostics::log_capacity_default};
+    testing::FixedSystemInfo system;
+    testing::FakeDialogs dialogs;
+    testing::FakeFiles files;
+    testing::FakeBrowser browser;
+    testing::FakeWindowHost window;
+    hearing::TMessung m{{state, tone, charts, settings, languages, sound_log, port_log, port_buffer, system,
+                         dialogs, files, browser, window}};
     MessungFrameControls frame{m.controls()};
 
     ProcedureRig() {

@@ -2,6 +2,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/messung_rig.h"
 
 namespace kelvor::hearing {
@@ -528,14 +530,28 @@ TEST(Range, LockingKeepsTheNormalRangeWithSeriesLogarithms) {
 namespace kelvor::hearing {
 namespace {
 
-TEST(Controls, EveryControlIsVisitedOnceUnderItsOwnName) {
+// The Qt window mirrors exactly what these visits reach: every control and menu entry of the window's
+// tables, each once under its own name.
+TEST(Controls, EveryControlAndMenuEntryIsVisitedOnceUnderItsOwnName) {
     MessungControls c;
     std::vector<std::string> names;
     c.for_each([&](Control& control) { names.push_back(control.name); });
-    EXPECT_EQ(names, (std::vector<std::string>{"Test_F", "Test_db", "Noise_on", "Ohr_li_img", "Ohr_re_img",
-                                               "F_Leiste_li", "F_Leiste_re", "f_No", "Memo1_D", "Memo1_E",
-                                               "PortData", "Panel_bot", "Ohr_gif_li", "Ohr_gif_re", "db_Progress",
-                                               "f_extended", "auto", "f_fine", "ok_select", "Start"}));
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected{
+        "Messung",    "Panel_TM",   "Frequenz_",  "Test_F",      "Kopfhoerer", "Dezibel_",  "Test_db",
+        "Noise_on",   "Messung_",   "Ohr_li_img", "Ohr_re_img",  "F_Leiste_li", "F_Leiste_re", "f_No",
+        "Memo1_D",    "Memo1_E",    "PortData",   "StatusBar1",  "Panel_bot",  "clear_li",  "Messung_li",
+        "Ohr_gif_li", "db_Progress", "Ohr_gif_re", "Messung_re", "clear_re",   "f_extended", "auto",
+        "f_fine",     "F_dn",       "T_2_dBup",   "dB_up",       "ok_select",  "db_dn",     "T_6_dBdn",
+        "F_up",       "Start",      "db_reset",   "speichern",   "Drucken",    "Name_label", "Testname"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+
+    std::vector<std::string> menu;
+    for_each_menu_entry(c.menu, [&](Control& entry) { menu.push_back(entry.name); });
+    EXPECT_EQ(menu.size(), 39u);
+    std::sort(menu.begin(), menu.end());
+    EXPECT_EQ(std::adjacent_find(menu.begin(), menu.end()), menu.end()) << "a menu entry visited twice";
 }
 
 } // namespace
