@@ -1,0 +1,28 @@
+#pragma once
+// Modal message boxes with the program's fixed text and an OK button. The event loop keeps running while a
+// box is open, so the windows' timers go on ticking inside it, as the test procedure expects.
+#include <QWidget>
+#include <string>
+
+#include "core/host/dialogs.h"
+#include "ui/handler_runner.h"
+
+namespace kelvor::ui {
+
+constexpr const char* message_box_title = "Kelvor";
+
+class QtDialogs final : public host::Dialogs {
+public:
+    // `runner` mirrors the windows before a box opens; `parent` is the window the box belongs to (may be
+    // null, or set later).
+    explicit QtDialogs(HandlerRunner& runner, QWidget* parent = nullptr) : runner_(runner), parent_(parent) {}
+    void set_parent(QWidget* parent) { parent_ = parent; }
+
+    void message_box(const std::string& text) override;
+
+private:
+    HandlerRunner& runner_;
+    QWidget* parent_;
+};
+
+} // namespace kelvor::ui
