@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -11,9 +12,26 @@ namespace kelvor::ui {
 
 namespace {
 
+// The texts were laid out for a narrower font than the desktop's: a static text wider than its bounds is
+// drawn in a smaller size (down to 6 points) rather than cut off.
+void fit_label(QLabel* label) {
+    constexpr int smallest_point_size = 6;
+    const char* base_property = "kelvor_base_point_size";
+    if (!label->property(base_property).isValid())
+        label->setProperty(base_property, label->font().pointSize());
+    QFont font = label->font();
+    const int room = label->width() - 2 * label->margin();
+    for (int size = label->property(base_property).toInt(); size >= smallest_point_size; --size) {
+        font.setPointSize(size);
+        if (QFontMetrics(font).horizontalAdvance(label->text()) <= room) break;
+    }
+    if (font.pointSize() != label->font().pointSize()) label->setFont(font);
+}
+
 void set_caption(QWidget* widget, const QString& caption) {
     if (auto* label = qobject_cast<QLabel*>(widget)) {
         if (label->text() != caption) label->setText(caption);
+        fit_label(label);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (button->text() != caption) button->setText(caption);
     } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {

@@ -3,6 +3,7 @@
 // widget or menu action per control, forwards every user event to the logic's handler through the handler
 // runner, and after each handler copies the control state back into the widgets (`sync`).
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <vector>
 
@@ -41,6 +42,19 @@ struct MessungFileCommands {
     std::function<void()> lesen1;               // menu item: read the results file
     std::function<void()> Bildschirmdrucken1;   // menu item: print the window
     std::function<void()> Bildschirmspeichern1; // menu item: save the window image
+};
+
+// The window logic's hold on its window: closing it runs the window's close event, as the user's close
+// does. The logic is made before the window, which is attached once it exists.
+class MessungWindowHost final : public hearing::WindowHost {
+  public:
+    void attach(QWidget* window) { window_ = window; }
+    void close() override {
+        if (window_) window_->close();
+    }
+
+  private:
+    QPointer<QWidget> window_;
 };
 
 class MessungWindow : public QMainWindow {
