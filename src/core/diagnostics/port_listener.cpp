@@ -39,7 +39,7 @@ PortListenerControls::PortListenerControls() {
     form.bounds = {200, 108, 514, 433};
 
     PortResponse.lines.assign(listener_line_count, "");
-    PortResponse.bounds = {8, 8, 320, 236};
+    PortResponse.bounds = {8, 8, 320, 200}; // twelve lines of the fixed font and the bottom scroll bar
 
     Start.caption = "START";
     Start.bounds = {340, 8, 80, 28};
@@ -50,7 +50,7 @@ PortListenerControls::PortListenerControls() {
     scan.caption = "Scan";
     scan.bounds = {426, 42, 80, 28};
     Exit.caption = "Exit";
-    Exit.bounds = {426, 216, 80, 28};
+    Exit.bounds = {426, 180, 80, 28};
 
     GroupBox2.bounds = {340, 80, 166, 84};
     Clear.caption = "Clear";
@@ -59,7 +59,7 @@ PortListenerControls::PortListenerControls() {
     Extension.bounds = {10, 54, 146, 20};
 
     GroupBox1.caption = "Port Group:";
-    GroupBox1.bounds = {8, 256, 498, 168};
+    GroupBox1.bounds = {8, 224, 498, 200};
     const char* captions[] = {"Port $0220", "Port $0240", "Port $0260", "Port $0280",
                               "Port $0330", "Port $0388", "Port $0530", "Port $D400",
                               "COM1 $03F8", "COM2 $02F8", "LPT1 $0378", "LPT2 $0278",
@@ -67,7 +67,7 @@ PortListenerControls::PortListenerControls() {
     int i = 0;
     for_each_port_button([&](CheckControl& button) {
         button.caption = captions[i] ? captions[i] : user_caption(i - 11);
-        button.bounds = {12 + (i % 4) * 121, 26 + (i / 4) * 34, 116, 22};
+        button.bounds = {12 + (i % 4) * 121, 34 + (i / 4) * 40, 116, 22};
         ++i;
     });
     Port0388.checked = true;
