@@ -8,6 +8,7 @@
 
 #include "core/chart/charts.h"
 #include "core/diagnostics/log_buffer.h"
+#include "core/diagnostics/port_listener.h"
 #include "core/hearing/messung.h"
 #include "core/host/files.h"
 #include "core/port/small_port.h"
@@ -19,6 +20,7 @@
 #include "ui/desktop_identity.h"
 #include "ui/handler_runner.h"
 #include "ui/messung_window.h"
+#include "ui/port_listener_window.h"
 #include "ui/qt_dialogs.h"
 
 namespace {
@@ -90,7 +92,12 @@ struct Program {
     hearing::TMessung messung{{state, tone, charts, settings_dialog, languages, sound_log, port_log,
                                port_buffer, system, dialogs, files, browser, window_host, &small_port}};
     chart::MessungFrameControls frame{messung.controls()};
-    ui::MessungWindow window{messung, runner, left_chart, right_chart, port_log, {}};
+    diagnostics::TTinyPortListener listener{sound->ports()};
+    ui::MessungWindow window{messung,     runner,   left_chart,
+                             right_chart, port_log, [this] { listener_window->show_window(); }};
+    // Made after the main window, hidden; shown by the main window's Ctrl+Shift+L.
+    std::unique_ptr<ui::PortListenerWindow> listener_window =
+        std::make_unique<ui::PortListenerWindow>(listener, runner);
 };
 
 } // namespace
