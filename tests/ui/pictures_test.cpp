@@ -44,12 +44,5 @@ TEST(Pictures, ArrowsPointTheirWay) {
     EXPECT_GT(edge_weight(picture_arrow_down, false, true), edge_weight(picture_arrow_down, false, false));
 }
 
-TEST(Pictures, ProgramIconComesInTheDesktopsSizes) {
-    const QIcon icon = program_icon();
-    ASSERT_FALSE(icon.isNull());
-    for (int side : {16, 32, 48, 256})
-        EXPECT_TRUE(icon.availableSizes().contains(QSize(side, side))) << side;
-}
-
 } // namespace
 } // namespace kelvor::ui
