@@ -7,6 +7,10 @@
 
 #include "core/common/colour.h"
 
+namespace kelvor::host {
+struct PrintPicture;
+}
+
 namespace kelvor::chart {
 
 // Pixel coordinate on a surface: x to the right, y downwards from the top-left corner. Signed and wide,
@@ -59,6 +63,9 @@ public:
     virtual int width() const = 0;
     virtual int height() const = 0;
     virtual Canvas& canvas() = 0;
+    // The whole drawing surface as a picture the printer can take; null before the first drawing (and
+    // where a surface has no picture, as in recording fakes).
+    virtual const host::PrintPicture* picture() const { return nullptr; }
 };
 
 } // namespace kelvor::chart
