@@ -98,6 +98,7 @@ class FakePrintJob : public host::PrintJob {
     };
     bool begin_document(const std::string& title) override {
         titles.push_back(title);
+        if (on_begin) on_begin();
         if (begin_fails_after == 0) return false;
         if (begin_fails_after > 0) --begin_fails_after;
         documents.push_back({title, {}, {}});
@@ -124,6 +125,7 @@ class FakePrintJob : public host::PrintJob {
     bool end_fails = false;
     std::string error = "printer error";
     int dpi = 300;
+    std::function<void()> on_begin; // e.g. to look at the window while it prints
     std::vector<std::string> titles;
     std::vector<Text> texts;
     std::vector<std::vector<int>> pictures;
@@ -147,7 +149,8 @@ class FakeFiles : public host::Files {
     }
     host::WriteResult replace_file(const std::string& name, const std::string& content) override {
         written.push_back(name);
-        if (cannot_create.count(name) > 0) return {host::WriteResult::Status::cannot_create, "Permission denied"};
+        if (cannot_create.count(name) > 0)
+            return {host::WriteResult::Status::cannot_create, "Permission denied"};
         if (const auto it = write_fails.find(name); it != write_fails.end())
             return {host::WriteResult::Status::failed, it->second};
         contents[name] = content;

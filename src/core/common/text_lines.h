@@ -8,7 +8,7 @@
 namespace kelvor {
 
 class LineSplitter {
-public:
+  public:
     // A line longer than this keeps its first `max_line_bytes` bytes; the rest up to its line end is
     // dropped, so a file that is one endless line cannot use up the memory.
     static constexpr std::size_t default_max_line_bytes = 65536;
@@ -28,7 +28,7 @@ public:
     // At the end of the input: the last line when it had no line end. False when there is none.
     bool finish(std::string& line);
 
-private:
+  private:
     void append(std::string_view part);
     std::string take();
 

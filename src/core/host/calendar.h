@@ -5,7 +5,7 @@
 namespace kelvor::host {
 
 class Calendar {
-public:
+  public:
     virtual ~Calendar() = default;
     // The current date in the locale's short date format.
     virtual std::string short_date() = 0;

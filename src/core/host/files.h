@@ -7,7 +7,7 @@ namespace kelvor::host {
 
 // One line at a time from a file opened for reading.
 class LineReader {
-public:
+  public:
     enum class Status { line, end, error };
     virtual ~LineReader() = default;
     // The next line without its line end (LF or CR LF; the last line needs none). After `error` the
@@ -24,7 +24,7 @@ struct WriteResult {
 };
 
 class Files {
-public:
+  public:
     virtual ~Files() = default;
     // Whether `name` can be opened for reading and writing (Start's probe for the results file).
     virtual bool can_open_read_write(const std::string& name) = 0;

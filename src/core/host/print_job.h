@@ -16,7 +16,7 @@ struct PrintRect {
 };
 
 class PrintJob {
-public:
+  public:
     virtual ~PrintJob() = default;
     // False when no document could be started (no printer, the printer refused): error_text() says why.
     virtual bool begin_document(const std::string& title) = 0;

@@ -17,7 +17,7 @@ struct WindowImage {
 };
 
 class WindowCapture {
-public:
+  public:
     virtual ~WindowCapture() = default;
     virtual WindowImage grab_client_area() = 0;
     // Writes the image as a Windows bitmap file `name` in the working folder, in the screen's colour

@@ -22,9 +22,9 @@ struct ChartPicture {
 };
 
 struct ReportPage {
-    std::string site;      // the maker's web site, in the header
-    std::string test_name; // the person tested, in the footer
-    std::string date;      // today, in the locale's short form
+    std::string site;               // the maker's web site, in the header
+    std::string test_name;          // the person tested, in the footer
+    std::string date;               // today, in the locale's short form
     bool table_on_own_page = false; // "extended" or "fine" ticked
     ChartPicture left;
     ChartPicture right;

@@ -26,9 +26,9 @@ ChartPicture picture_of(const chart::ImageControl& img) {
 
 ResultsCommands::ResultsCommands(const ResultsServices& services) : s_(services) {
     hearing::MessungControls& c = s_.controls;
-    for (Control* control : {static_cast<Control*>(&c.speichern), static_cast<Control*>(&c.Drucken),
-                             &c.menu.speichern1, &c.menu.drucken1, &c.menu.lesen1, &c.menu.Bildschirmdrucken1,
-                             &c.menu.Bildschirmspeichern1})
+    for (Control* control :
+         {static_cast<Control*>(&c.speichern), static_cast<Control*>(&c.Drucken), &c.menu.speichern1,
+          &c.menu.drucken1, &c.menu.lesen1, &c.menu.Bildschirmdrucken1, &c.menu.Bildschirmspeichern1})
         control->enabled = true;
 }
 
@@ -49,8 +49,7 @@ bool ResultsCommands::report_write(const host::WriteResult& result, const char* 
 // ---------------------------------------------------------------- save and read
 
 bool ResultsCommands::write_text_report() {
-    const host::WriteResult result =
-        s_.files.replace_file(report_file_name, text_report(s_.state, offsets_));
+    const host::WriteResult result = s_.files.replace_file(report_file_name, text_report(s_.state, offsets_));
     report_write(result, report_file_name);
     // A report that cannot be created does not keep the results file from being saved; one that broke
     // off while being written ends the command.
@@ -94,8 +93,8 @@ void ResultsCommands::lesen1Click() {
         // what would be saved.
         redraw_both_charts();
         if (status == host::LineReader::Status::error)
-            s_.dialogs.message_box(failure_text(msg_cannot_read, hearing::results_file_name,
-                                                reader->error_text()));
+            s_.dialogs.message_box(
+                failure_text(msg_cannot_read, hearing::results_file_name, reader->error_text()));
         return;
     }
 }

@@ -44,7 +44,7 @@ struct ResultsServices {
 };
 
 class ResultsCommands {
-public:
+  public:
     // Makes the window's file and print commands available.
     explicit ResultsCommands(const ResultsServices& services);
 
@@ -59,7 +59,7 @@ public:
     // The offsets of the last report or printout.
     const ReportOffsets& offsets() const { return offsets_; }
 
-private:
+  private:
     // False when the command must end here (a message has been shown).
     bool write_text_report();
     void write_results_file();
