@@ -104,7 +104,7 @@ CONF
   KELVOR_CUPS_PID=$!
   export CUPS_SERVER="$dir/cups.sock"
   for _ in $(seq 1 100); do
-    timeout 5 lpstat -r >/dev/null 2>&1 && break
+    [ -S "$dir/cups.sock" ] && timeout 5 lpstat -r 2>/dev/null | grep -q "is running" && break
     sleep 0.1
   done
   if ! timeout 10 lpadmin -p kelvor_pdf -v "kelvor-pdf:$dir/out" -E >"$dir/log/lpadmin.out" 2>&1 ||

@@ -13,8 +13,8 @@ namespace {
 constexpr const char* msg_no_printer = "No default printer is set up: nothing was printed.";
 
 // Rows of the printed table are 60 device units apart, a fifth of an inch at 300 dpi: an 8 point face
-// leaves a clear gap between rows, and the longest entry ("16000 Hz  48  dB") and each heading end
-// before the next column starts.
+// leaves a clear gap between rows, and in its condensed width the longest entry ("16000 Hz  48  dB")
+// and each heading ("Messwerte rechts" has 270 units before its offset) end before the next column.
 constexpr int report_font_points = 8;
 
 QRect to_qrect(const host::PrintRect& r) {
@@ -31,6 +31,7 @@ PrinterJob::~PrinterJob() {
 QFont PrinterJob::report_font() {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setStyleHint(QFont::SansSerif);
+    font.setStretch(QFont::Condensed);
     font.setPointSize(report_font_points);
     return font;
 }
@@ -46,7 +47,8 @@ bool PrinterJob::begin_document(const std::string& title) {
     }
     printer_ = std::make_unique<QPrinter>(info, QPrinter::PrinterResolution);
     printer_->setResolution(printer_dpi);
-    printer_->setFullPage(false); // device units start at the printable area's top-left corner
+    printer_->setColorMode(QPrinter::Color); // the curves are told apart by their colours
+    printer_->setFullPage(false);            // device units start at the printable area's top-left corner
     printer_->setDocName(QString::fromStdString(title));
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(printer_.get())) {
