@@ -11,6 +11,7 @@
 #include "core/chart/window_layout.h"
 #include "core/results/results_commands.h"
 #include "core/settings/language_tables.h"
+#include "support/charts_at_start.h"
 #include "support/fake_host.h"
 #include "support/recording_canvas.h"
 
@@ -23,13 +24,7 @@ struct FuzzRig {
         chart::build_norm_values(state.norm_values);
         charts.use_controls(&frame);
         charts.use_texts(&languages.current());
-        layout.set_Ohr_WindowData(800, 550, false, charts);
-        layout.assignPPos(c);
-        charts.init_Graph_var();
-        charts.clear_Chart_li();
-        charts.clear_Chart_re();
-        layout.Form_ready = true;
-        layout.FormResize(800, 550, c, charts, state);
+        testing::lay_out_charts_at_start(layout, charts, c, state, 800, 550);
     }
 
     hearing::TestState state;

@@ -15,6 +15,7 @@
 #include "platform/printer_job.h"
 #include "platform/working_folder.h"
 #include "platform/working_folder_files.h"
+#include "support/charts_at_start.h"
 #include "support/fake_host.h"
 #include "ui/chart_image.h"
 #include "ui/widget_capture.h"
@@ -35,15 +36,7 @@ struct PrintRig {
         re.follow(&c.Ohr_re_img);
         charts.use_controls(&frame);
         charts.use_texts(&languages.current());
-        // Start-up: the first drawing at the largest size makes both surfaces 624 x 416; then the window
-        // is laid out at its real size.
-        layout.set_Ohr_WindowData(client_width, client_height, false, charts);
-        layout.assignPPos(c);
-        charts.init_Graph_var();
-        charts.clear_Chart_li();
-        charts.clear_Chart_re();
-        layout.Form_ready = true;
-        resize();
+        testing::lay_out_charts_at_start(layout, charts, c, state, client_width, client_height);
         client.resize(623, 405);
     }
     void resize() { layout.FormResize(client_width, client_height, c, charts, state); }
