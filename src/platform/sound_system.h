@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/audio_engine.h"
-#include "platform/driver_services.h"
+#include "platform/linux_driver_services.h"
 #include "platform/port_access.h"
 #include "platform/steady_clock.h"
 #include "platform/stream_audio_out.h"

@@ -16,7 +16,8 @@ void HandlerRunner::run(const std::function<void()>& handler) {
 }
 
 void HandlerRunner::sync_views() {
-    for (const auto& sync : views_) sync();
+    for (const auto& sync : views_)
+        sync();
 }
 
 } // namespace kelvor::ui

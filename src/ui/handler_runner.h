@@ -12,7 +12,7 @@ class ToneOutput;
 namespace kelvor::ui {
 
 class HandlerRunner {
-public:
+  public:
     // `tone` may be null where no tone output exists (tests of a single window).
     explicit HandlerRunner(tone::ToneOutput* tone = nullptr) : tone_(tone) {}
 
@@ -23,7 +23,7 @@ public:
     // Every window's mirror, now (also before a modal box opens, so the screen shows the current state).
     void sync_views();
 
-private:
+  private:
     tone::ToneOutput* tone_;
     std::vector<std::function<void()>> views_;
 };

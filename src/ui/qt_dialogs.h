@@ -12,7 +12,7 @@ namespace kelvor::ui {
 constexpr const char* message_box_title = "Kelvor";
 
 class QtDialogs final : public host::Dialogs {
-public:
+  public:
     // `runner` mirrors the windows before a box opens; `parent` is the window the box belongs to (may be
     // null, or set later).
     explicit QtDialogs(HandlerRunner& runner, QWidget* parent = nullptr) : runner_(runner), parent_(parent) {}
@@ -20,7 +20,7 @@ public:
 
     void message_box(const std::string& text) override;
 
-private:
+  private:
     HandlerRunner& runner_;
     QWidget* parent_;
 };

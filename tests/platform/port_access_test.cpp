@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-#include "platform/driver_services.h"
+#include "platform/linux_driver_services.h"
 #include "platform/stream_audio_out.h"
 
 namespace kelvor::platform {

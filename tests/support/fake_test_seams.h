@@ -84,6 +84,11 @@ class FakeChart : public hearing::ChartControl, public Recorder {
         log->add("set_freq_axis");
     }
     void init_Graph_var() override { log->add("init_Graph_var"); }
+    void use_texts(const settings::TextTable* table) override {
+        texts = table;
+        log->add(table ? "use_texts " + (*table)[10] : "use_texts none");
+    }
+    const settings::TextTable* texts = nullptr;
     void set_chart_size(double chart_scale, int width, int height) override {
         scale = chart_scale;
         log->add("set_chart_size " + std::to_string(width) + "x" + std::to_string(height));

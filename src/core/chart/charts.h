@@ -51,7 +51,7 @@ public:
 
     // Chart title and ear words come from this table; none is given until the tables are filled, and
     // the charts then carry no words.
-    void use_texts(const settings::TextTable* table) { texts_ = table; }
+    void use_texts(const settings::TextTable* table) override { texts_ = table; }
 
     void init_Graph_var() override;
     void set_chart_size(double chart_scale, int width, int height) override;

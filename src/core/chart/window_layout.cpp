@@ -40,7 +40,8 @@ void WindowLayout::set_Ohr_WindowData(int cw, int ch, bool from_resize, hearing:
     PPos.F_Leiste_re = {re_left + w / 5, Win_gap, track_width, band};
     PPos.Panel_TM = {Win_half - panel_tm_width / 2, std::max(top + h - panel_tm_height, int(Win_gap)),
                      panel_tm_width, panel_tm_height};
-    PPos.Panel_bot = {cw > layout_min_client_width ? (cw - layout_min_client_width) / 2 + 1 : panel_bot_base_left,
+    PPos.Panel_bot = {cw > layout_min_client_width ? (cw - layout_min_client_width) / 2 + 1
+                                                   : panel_bot_base_left,
                       ch > layout_min_client_height ? (ch - layout_min_client_height) / 2 + panel_bot_base_top
                                                     : panel_bot_base_top,
                       panel_bot_width, panel_bot_height};

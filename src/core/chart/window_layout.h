@@ -39,7 +39,7 @@ struct PPosRecord {
 };
 
 class WindowLayout {
-public:
+  public:
     double Win_scale = 1.0;
     std::uint16_t Win_half = 0;
     std::uint8_t Win_gap = 0;

@@ -54,6 +54,9 @@ public:
     virtual void set_freq_axis(double ln_f_min, double ln_f_max) = 0;
     // The axis bounds from the range ends by the series logarithm (start-up, resize, printing).
     virtual void init_Graph_var() = 0;
+    // The table the chart words come from (title and ear words); none until the tables are filled at
+    // start-up, and the charts then carry no words.
+    virtual void use_texts(const settings::TextTable* table) = 0;
     // Text scale and chart size, the same for both charts (the caller sizes the image controls to match).
     virtual void set_chart_size(double chart_scale, int width, int height) = 0;
 };

@@ -1,4 +1,4 @@
-#include "platform/driver_services.h"
+#include "platform/linux_driver_services.h"
 
 #include <algorithm>
 #include <cctype>
