@@ -3,6 +3,7 @@
 #include "core/results/printed_report.h"
 #include "core/results/text_report.h"
 #include "results_rig.h"
+#include "support/messung_rig.h"
 
 namespace kelvor::results {
 namespace {
@@ -273,6 +274,36 @@ TEST(PrintCommands, ScreenSaveWritesScreenBmpAndNamesAFailure) {
     EXPECT_EQ(rig.dialogs.shown,
               (std::vector<std::string>{"Fehler beim Schreiben: screen.bmp: No space left on device",
                                         "Fehler / Erzeugung: screen.bmp"}));
+}
+
+} // namespace
+} // namespace kelvor::results
+
+namespace kelvor::results {
+namespace {
+
+// Over the main window's own logic, as the window wires it: printing returns through its resize handler
+// to the screen layout.
+TEST(PrintCommands, DruckenReturnsToTheMainWindowsLayout) {
+    testing::MessungRig window;
+    window.m.FormCreate(800, 550);
+    const Bounds li = window.c.Ohr_li_img.bounds, re = window.c.Ohr_re_img.bounds;
+    ASSERT_EQ(li.width, 308);
+    testing::RecordingImage li_img(0, 0), re_img(0, 0);
+    testing::FakePrintJob printer;
+    testing::FakeCalendar calendar;
+    testing::FakeWindowCapture capture;
+    ResultsCommands commands{{window.state, window.c, window.chart, li_img, re_img, window.files,
+                              window.dialogs, printer, calendar, capture, [&] { window.m.FormResize(); }}};
+    window.log.take();
+    commands.DruckenClick();
+    EXPECT_EQ(window.c.Ohr_li_img.bounds, li);
+    EXPECT_EQ(window.c.Ohr_re_img.bounds, re);
+    EXPECT_EQ(window.chart.scale, window.m.layout().Win_scale);
+    const auto calls = window.log.take();
+    EXPECT_EQ(calls.front(), "set_chart_size 480x320");
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "set_chart_size 308x205"), calls.end());
+    EXPECT_EQ(printer.ended, 1);
 }
 
 } // namespace
