@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts a private sound server and display, and runs every test:
-# first the full build (core, emulated hardware, platform, UI, end-to-end), then the core and emulated
-# hardware tests again under AddressSanitizer + UndefinedBehaviorSanitizer.
+# Installs what is missing, builds, starts a private sound server, display and printer, and runs every
+# test: first the full build (core, emulated hardware, platform, UI, end-to-end), then the core and
+# emulated hardware tests again under AddressSanitizer + UndefinedBehaviorSanitizer, then a short fuzz pass
+# over the results file reader (scripts/fuzz.sh, clang + libFuzzer).
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -27,5 +28,8 @@ echo "== full build: every test"
 echo "== core and emulated hardware under ASan + UBSan"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   timeout 1800 ctest --output-on-failure -j "$jobs" --timeout 600) || status=1
+
+echo "== results file reader fuzzed (libFuzzer, ASan + UBSan)"
+scripts/fuzz.sh 45 || status=1
 
 exit $status

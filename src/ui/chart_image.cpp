@@ -8,6 +8,12 @@ namespace kelvor::ui {
 ChartImage::ChartImage(QWidget* parent)
     : QWidget(parent), canvas_([this] { return QSize(width(), height()); }, [this] { update(); }) {}
 
+const host::PrintPicture* ChartImage::picture() const {
+    if (canvas_.image().isNull()) return nullptr;
+    picture_.image = canvas_.image();
+    return &picture_;
+}
+
 void ChartImage::paintEvent(QPaintEvent*) {
     if (canvas_.image().isNull()) return;
     QPainter painter(this);

@@ -4,13 +4,14 @@
 
 #include "core/chart/canvas.h"
 #include "core/common/control_state.h"
+#include "platform/print_picture.h"
 #include "ui/qimage_canvas.h"
 
 namespace kelvor::ui {
 
 class ChartImage : public QWidget, public chart::ImageControl {
     Q_OBJECT
-public:
+  public:
     explicit ChartImage(QWidget* parent = nullptr);
 
     // The chart's size is the control state's when one is followed (the window logic sizes the charts
@@ -21,17 +22,19 @@ public:
     chart::Canvas& canvas() override { return canvas_; }
     // The whole surface (also beyond the control's size); null before the first drawing.
     const QImage& image() const { return canvas_.image(); }
+    const host::PrintPicture* picture() const override;
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     const Control* control_ = nullptr;
     QImageCanvas canvas_;
+    mutable host::PrintPicture picture_; // shares the surface's pixels until the next drawing
 };
 
 } // namespace kelvor::ui

@@ -1,17 +1,22 @@
 #pragma once
 // Host fakes: a manual clock with the two kinds of timers driven from it, a message box recorder that can
-// let timers run while it is open, and a print job recorder.
+// let timers run while it is open, a print job recorder, the working folder in memory, a fixed date and
+// a window capture of a fixed size.
 #include <functional>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
-#include <set>
-
+#include "core/common/text_lines.h"
 #include "core/host/browser.h"
+#include "core/host/calendar.h"
 #include "core/host/clock.h"
 #include "core/host/dialogs.h"
 #include "core/host/files.h"
 #include "core/host/print_job.h"
+#include "core/host/window_capture.h"
 
 namespace kelvor::testing {
 
@@ -80,32 +85,139 @@ class FakePrintJob : public host::PrintJob {
         std::string text;
         friend bool operator==(const Text&, const Text&) = default;
     };
+    struct Picture {
+        host::PrintRect target;
+        const host::PrintPicture* picture;
+        host::PrintRect source;
+    };
+    // What one document held.
+    struct Document {
+        std::string title;
+        std::vector<Text> texts;
+        std::vector<Picture> pictures;
+    };
     bool begin_document(const std::string& title) override {
         titles.push_back(title);
-        return can_begin;
+        if (on_begin) on_begin();
+        if (begin_fails_after == 0) return false;
+        if (begin_fails_after > 0) --begin_fails_after;
+        documents.push_back({title, {}, {}});
+        return true;
     }
-    void text_out(int x, int y, const std::string& text) override { texts.push_back({x, y, text}); }
-    void stretch_picture(int left, int top, int right, int bottom, const host::PrintPicture&) override {
-        pictures.push_back({left, top, right, bottom});
+    int resolution_dpi() const override { return dpi; }
+    void text_out(int x, int y, const std::string& text) override {
+        texts.push_back({x, y, text});
+        if (!documents.empty()) documents.back().texts.push_back({x, y, text});
     }
-    void end_document() override { ++ended; }
+    void stretch_picture(const host::PrintRect& target, const host::PrintPicture* picture,
+                         const host::PrintRect& source) override {
+        pictures.push_back({target.left, target.top, target.right, target.bottom});
+        if (!documents.empty()) documents.back().pictures.push_back({target, picture, source});
+    }
+    bool end_document() override {
+        ++ended;
+        return !end_fails;
+    }
+    std::string error_text() const override { return error; }
 
-    bool can_begin = true;
+    // -1: every document begins; n: the first n begin, the rest fail.
+    int begin_fails_after = -1;
+    bool end_fails = false;
+    std::string error = "printer error";
+    int dpi = 300;
+    std::function<void()> on_begin; // e.g. to look at the window while it prints
     std::vector<std::string> titles;
     std::vector<Text> texts;
     std::vector<std::vector<int>> pictures;
+    std::vector<Document> documents;
     int ended = 0;
 };
 
-// The working folder: which names the Start probe finds readable and writable.
+// The working folder in memory: file contents by name, with failures to order. The Start probe finds the
+// names in `read_write` readable and writable.
 class FakeFiles : public host::Files {
   public:
     bool can_open_read_write(const std::string& name) override {
         probed.push_back(name);
         return read_write.count(name) > 0;
     }
+    std::unique_ptr<host::LineReader> open_lines(const std::string& name) override {
+        opened.push_back(name);
+        const auto it = contents.find(name);
+        if (it == contents.end() || unreadable.count(name) > 0) return nullptr;
+        return std::make_unique<Reader>(it->second, error_after_lines, read_error);
+    }
+    host::WriteResult replace_file(const std::string& name, const std::string& content) override {
+        written.push_back(name);
+        if (cannot_create.count(name) > 0)
+            return {host::WriteResult::Status::cannot_create, "Permission denied"};
+        if (const auto it = write_fails.find(name); it != write_fails.end())
+            return {host::WriteResult::Status::failed, it->second};
+        contents[name] = content;
+        return {};
+    }
+
     std::set<std::string> read_write;
     std::vector<std::string> probed;
+    std::map<std::string, std::string> contents;
+    std::set<std::string> unreadable;
+    std::set<std::string> cannot_create;
+    std::map<std::string, std::string> write_fails; // name -> the error a write ends with
+    int error_after_lines = -1;                     // >= 0: reading fails after that many lines
+    std::string read_error = "Input/output error";
+    std::vector<std::string> opened;
+    std::vector<std::string> written;
+
+  private:
+    class Reader : public host::LineReader {
+      public:
+        Reader(const std::string& content, int error_after, std::string error)
+            : error_after_(error_after), error_(std::move(error)) {
+            LineSplitter splitter;
+            splitter.feed(content, [this](std::string&& line) { lines_.push_back(std::move(line)); });
+            std::string last;
+            if (splitter.finish(last)) lines_.push_back(std::move(last));
+        }
+        Status read_line(std::string& line) override {
+            if (error_after_ >= 0 && next_ >= static_cast<std::size_t>(error_after_)) return Status::error;
+            if (next_ >= lines_.size()) return Status::end;
+            line = lines_[next_++];
+            return Status::line;
+        }
+        std::string error_text() const override { return error_; }
+
+      private:
+        std::vector<std::string> lines_;
+        std::size_t next_ = 0;
+        int error_after_;
+        std::string error_;
+    };
+};
+
+// A fixed date.
+class FakeCalendar : public host::Calendar {
+  public:
+    std::string short_date() override { return date; }
+    std::string date = "24.06.04";
+};
+
+// The window's client area as a fixed size; saving records the name.
+class FakeWindowCapture : public host::WindowCapture {
+  public:
+    host::WindowImage grab_client_area() override {
+        ++grabbed;
+        return image;
+    }
+    host::WriteResult save_bmp(const host::WindowImage& saved, const std::string& name) override {
+        saved_names.push_back(name);
+        saved_width = saved.width;
+        return save_result;
+    }
+    host::WindowImage image{nullptr, 623, 405, 96};
+    host::WriteResult save_result;
+    int grabbed = 0;
+    int saved_width = 0;
+    std::vector<std::string> saved_names;
 };
 
 // Records each attempt as "handler <address>" or "<program> <address>"; succeeds where told to.

@@ -7,6 +7,10 @@
 
 #include "core/common/colour.h"
 
+namespace kelvor::host {
+struct PrintPicture;
+}
+
 namespace kelvor::chart {
 
 // Pixel coordinate on a surface: x to the right, y downwards from the top-left corner. Signed and wide,
@@ -14,7 +18,7 @@ namespace kelvor::chart {
 using Px = int;
 
 class Canvas {
-public:
+  public:
     virtual ~Canvas() = default;
 
     Rgb fill_colour() const { return fill_colour_; }
@@ -37,7 +41,7 @@ public:
     // Text in black with its cell's top-left corner at (x, y), on an opaque background in the fill colour.
     virtual void text(Px x, Px y, const std::string& text) = 0;
 
-private:
+  private:
     Rgb fill_colour_ = colours::white;
     Rgb pen_colour_ = colours::black;
     int pen_width_ = 1;
@@ -54,11 +58,14 @@ bool clip_segment(Segment& segment, double left, double top, double right, doubl
 
 // The image control a chart is drawn on: its current size sets the plot area.
 class ImageControl {
-public:
+  public:
     virtual ~ImageControl() = default;
     virtual int width() const = 0;
     virtual int height() const = 0;
     virtual Canvas& canvas() = 0;
+    // The whole drawing surface as a picture the printer can take; null before the first drawing (and
+    // where a surface has no picture, as in recording fakes).
+    virtual const host::PrintPicture* picture() const { return nullptr; }
 };
 
 } // namespace kelvor::chart

@@ -6,16 +6,31 @@ namespace kelvor::host {
 
 struct PrintPicture; // a rendered image; the platform side defines what it holds
 
+// A rectangle from (left, top) up to but excluding (right, bottom).
+struct PrintRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    friend bool operator==(const PrintRect&, const PrintRect&) = default;
+};
+
 class PrintJob {
-public:
+  public:
     virtual ~PrintJob() = default;
-    // False when no document could be started (no printer, cancelled): the caller shows its message.
+    // False when no document could be started (no printer, the printer refused): error_text() says why.
     virtual bool begin_document(const std::string& title) = 0;
+    // Device units per inch of the document begun last.
+    virtual int resolution_dpi() const = 0;
     // Text with its left edge at x and its top at y.
     virtual void text_out(int x, int y, const std::string& text) = 0;
-    // A picture stretched into the rectangle [left, top, right, bottom).
-    virtual void stretch_picture(int left, int top, int right, int bottom, const PrintPicture& picture) = 0;
-    virtual void end_document() = 0;
+    // The `source` part of a picture (in its pixels) stretched into `target`. A null picture (a chart
+    // that was never drawn) draws nothing.
+    virtual void stretch_picture(const PrintRect& target, const PrintPicture* picture,
+                                 const PrintRect& source) = 0;
+    // Ends the document and hands it to the printer; false when that failed (error_text() says why).
+    virtual bool end_document() = 0;
+    virtual std::string error_text() const = 0;
 };
 
 } // namespace kelvor::host

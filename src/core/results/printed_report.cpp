@@ -1,0 +1,113 @@
+#include "core/results/printed_report.h"
+
+#include "core/common/text_format.h"
+
+namespace kelvor::results {
+
+namespace {
+
+constexpr int header_y = 50;
+constexpr int header_site_x = 150;
+constexpr int header_program_x = 1400;
+constexpr int footer_y = 3200;
+constexpr int footer_name_x = 150;
+constexpr int footer_note_x = 900;
+constexpr int footer_date_x = 2000;
+
+constexpr host::PrintRect left_chart_box{450, 300, 1750, 1200};
+constexpr host::PrintRect right_chart_box{450, 1400, 1750, 2300};
+
+constexpr int table_y_below_charts = 2400;
+constexpr int table_y_own_page = 600;
+constexpr int table_rows_below_headings = 100;
+constexpr int offset_width = 2;
+
+constexpr int norm_heading_x = 340, norm_x = 300;
+constexpr int left_heading_x = 840, left_x = 800;
+constexpr int left_offset_x = 1110, left_delta_x = 1150;
+constexpr int right_heading_x = 1490, right_x = 1450;
+constexpr int right_offset_x = 1760, right_delta_x = 1800;
+
+void header_and_footer(const ReportPage& page, host::PrintJob& job) {
+    job.text_out(header_site_x, header_y, page.site);
+    job.text_out(header_program_x, header_y, program_line);
+    job.text_out(footer_name_x, footer_y, page.test_name);
+    job.text_out(footer_note_x, footer_y, footer_note);
+    job.text_out(footer_date_x, footer_y, page.date);
+}
+
+void chart(const ChartPicture& chart, const host::PrintRect& box, host::PrintJob& job) {
+    if (chart.picture == nullptr || chart.width <= 0 || chart.height <= 0) return;
+    // Only the chart's own area: the rest of the surface holds leftovers of drawings at other sizes.
+    job.stretch_picture(fit_into(box, chart.width, chart.height), chart.picture,
+                        {0, 0, chart.width, chart.height});
+}
+
+// The table's five columns, printed from copies so the records stay as they are, and kept in line: a
+// row for every frequency where at least one ear was measured, blank where only the other ear was.
+void table(const hearing::TestState& state, int y, const ReportOffsets& offsets, host::PrintJob& job) {
+    hearing::TEarResult norm = state.norm_values;
+    hearing::TEarResult left = state.results_li;
+    hearing::TEarResult left_delta = state.delta_li;
+    hearing::TEarResult right = state.results_re;
+    hearing::TEarResult right_delta = state.delta_re;
+    for (int index = hearing::freq_to_index(state.f_max); index >= 1; --index) {
+        const bool left_filled = state.results_li.entries[index].flag == 1;
+        const bool right_filled = state.results_re.entries[index].flag == 1;
+        if (!left_filled && right_filled) left.entries[index].flag = left_delta.entries[index].flag = 0;
+        if (left_filled && !right_filled) right.entries[index].flag = right_delta.entries[index].flag = 0;
+        norm.entries[index].flag = left_filled || right_filled ? 1 : -1;
+    }
+
+    job.text_out(norm_heading_x, y, "Normwerte");
+    job.text_out(left_heading_x, y, "Messwerte links");
+    job.text_out(left_offset_x, y, "Offset: " + number_text(offsets.left, offset_width));
+    job.text_out(right_heading_x, y, "Messwerte rechts");
+    job.text_out(right_offset_x, y, "Offset: " + number_text(offsets.right, offset_width));
+
+    const auto rows_y = static_cast<std::uint16_t>(y + table_rows_below_headings);
+    hearing::print_result(norm, norm_x, rows_y, state.f_max, job);
+    hearing::print_result(left, left_x, rows_y, state.f_max, job);
+    hearing::print_result(left_delta, left_delta_x, rows_y, state.f_max, job);
+    hearing::print_result(right, right_x, rows_y, state.f_max, job);
+    hearing::print_result(right_delta, right_delta_x, rows_y, state.f_max, job);
+}
+
+} // namespace
+
+host::PrintRect fit_into(const host::PrintRect& box, int w, int h) {
+    const int box_w = box.right - box.left;
+    const int box_h = box.bottom - box.top;
+    // Whole device units, rounded; the longer side of the picture fills the box.
+    int out_w = box_w;
+    int out_h = static_cast<int>(round_half_even(double(box_w) * h / w));
+    if (out_h > box_h) {
+        out_h = box_h;
+        out_w = static_cast<int>(round_half_even(double(box_h) * w / h));
+    }
+    return {box.left, box.top, box.left + out_w, box.top + out_h};
+}
+
+std::string print_report(hearing::TestState& state, const ReportPage& page, host::PrintJob& job,
+                         ReportOffsets& offsets) {
+    offsets.left = hearing::relative_to_norm(state.results_li, state.delta_li, false, state.norm_values);
+    offsets.right = hearing::relative_to_norm(state.results_re, state.delta_re, false, state.norm_values);
+
+    if (!job.begin_document(print_title)) return job.error_text();
+    header_and_footer(page, job);
+    chart(page.left, left_chart_box, job);
+    chart(page.right, right_chart_box, job);
+
+    int table_y = table_y_below_charts;
+    if (page.table_on_own_page) {
+        if (!job.end_document()) return job.error_text();
+        if (!job.begin_document(print_title)) return job.error_text();
+        header_and_footer(page, job);
+        table_y = table_y_own_page;
+    }
+    table(state, table_y, offsets, job);
+    if (!job.end_document()) return job.error_text();
+    return {};
+}
+
+} // namespace kelvor::results

@@ -1,0 +1,41 @@
+#include "core/results/text_report.h"
+
+#include "core/common/text_format.h"
+#include "core/results/results_file.h"
+
+namespace kelvor::results {
+
+namespace {
+
+constexpr int offset_width = 2;
+
+void add_line(std::string& out, const std::string& line) {
+    out += line;
+    out += line_end;
+}
+
+// Title, empty line, the filled entries from the highest index down, empty line.
+void add_block(std::string& out, const std::string& title, const hearing::TEarResult& record) {
+    add_line(out, title);
+    add_line(out, "");
+    for (int index = hearing::freq_index_count; index >= 1; --index)
+        if (record.entries[index].flag == 1) add_line(out, hearing::result_line(record.entries[index]));
+    add_line(out, "");
+}
+
+} // namespace
+
+std::string text_report(hearing::TestState& state, ReportOffsets& offsets) {
+    std::string out;
+    add_line(out, program_line);
+    add_line(out, "");
+    add_block(out, "Messwerte links:", state.results_li);
+    add_block(out, "Messwerte rechts:", state.results_re);
+    offsets.left = hearing::relative_to_norm(state.results_li, state.delta_li, true, state.norm_values);
+    add_block(out, "Delta li  Offset: " + number_text(offsets.left, offset_width), state.delta_li);
+    offsets.right = hearing::relative_to_norm(state.results_re, state.delta_re, true, state.norm_values);
+    add_block(out, "Delta re  Offset: " + number_text(offsets.right, offset_width), state.delta_re);
+    return out;
+}
+
+} // namespace kelvor::results
