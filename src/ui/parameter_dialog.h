@@ -1,0 +1,47 @@
+#pragma once
+// The output settings dialog on the screen: a top-level window that does not block the main window. It
+// mirrors the dialog logic's control state and forwards the user's clicks, its activation and its
+// closing by the title bar to the logic's handlers through the handler runner.
+#include <QWidget>
+#include <map>
+#include <string>
+
+#include "core/settings/parameter.h"
+#include "ui/handler_runner.h"
+
+class QAbstractButton;
+class QGridLayout;
+
+namespace kelvor::ui {
+
+class ParameterDialog : public QWidget {
+    Q_OBJECT
+  public:
+    // Registers its mirror with `runner`; both must outlive the window. `parent` (the main window, or
+    // null) keeps the dialog above it without making it modal.
+    ParameterDialog(settings::TParameter& core, HandlerRunner& runner, QWidget* parent = nullptr);
+
+    // Copies the control state into the widgets; shows, raises or hides the window as the logic says.
+    void sync();
+    // The widget mirroring the control `name`, or null.
+    QWidget* widget_of(const std::string& name) const;
+
+  protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    template <class W> W* add(W* widget, const Control& control);
+    QAbstractButton* add_radio(CheckControl& radio, QWidget* parent);
+    void add_button(Control& control, QWidget* parent, void (settings::TParameter::*click)());
+    QWidget* make_volume_arrows(QWidget* parent);
+    void mirror(const Control& control);
+    void mirror_form();
+
+    settings::TParameter& core_;
+    HandlerRunner& runner_;
+    std::map<std::string, QWidget*> widgets_;
+    int shown_requests_ = 0; // the logic's show requests already carried out
+};
+
+} // namespace kelvor::ui
