@@ -15,6 +15,8 @@ class HandlerRunner {
   public:
     // `tone` may be null where no tone output exists (tests of a single window).
     explicit HandlerRunner(tone::ToneOutput* tone = nullptr) : tone_(tone) {}
+    // The program makes the runner before its tone output, which needs the message boxes.
+    void set_tone(tone::ToneOutput* tone) { tone_ = tone; }
 
     // A window's mirror: copies its control state into its widgets. Windows live as long as the runner.
     void add_view(std::function<void()> sync) { views_.push_back(std::move(sync)); }

@@ -1,0 +1,75 @@
+#include "ui/program.h"
+
+namespace kelvor::ui {
+
+Program::Program() : sound(platform::SoundSystem::from_environment()) {
+    host::SystemInfo& system = sound->system_info();
+    // The program's start, before any window: the system's description into the port log, and once more.
+    port_buffer.add_line(" " + port::OSVersionText(system, port_buffer));
+
+    waves = std::make_unique<tone::WaveStream>(sound->audio_out(), sound_log);
+    tone = std::make_unique<tone::ToneOutput>(state, sound->ports(), nullptr, *waves, sound->clock(), dialogs,
+                                              sound_log);
+    runner.set_tone(tone.get());
+    browser = std::make_unique<platform::DesktopBrowser>(launcher);
+
+    // The chart images exist before the charts that draw on them; the main window adopts them.
+    left_chart = new ChartImage;
+    right_chart = new ChartImage;
+    charts = std::make_unique<chart::Charts>(*left_chart, *right_chart, state);
+    // The main window asks the dialog's radios from its start on, so the dialog's logic is there first;
+    // its window comes after the main window's.
+    parameter =
+        std::make_unique<settings::TParameter>(settings::ParameterServices{state, *tone, system, dialogs});
+
+    // The main window with its port driver component.
+    small_port = std::make_unique<port::TSmallPort>(system, sound->driver_services(), port_buffer);
+    messung = std::make_unique<hearing::TMessung>(hearing::MessungServices{
+        state, *tone, *charts, *parameter, languages, sound_log, port_log, port_buffer, system, dialogs,
+        files, *browser, window_host, small_port.get()});
+    parameter->use_main_window(*messung);
+    frame = std::make_unique<chart::MessungFrameControls>(messung->controls());
+    charts->use_controls(frame.get());
+    left_chart->follow(&messung->controls().Ohr_li_img);
+    right_chart->follow(&messung->controls().Ohr_re_img);
+
+    capture = std::make_unique<WidgetCapture>(files);
+    results = std::make_unique<results::ResultsCommands>(
+        results::ResultsServices{state, messung->controls(), *charts, *left_chart, *right_chart, files,
+                                 dialogs, printer, calendar, *capture, [this] { messung->FormResize(); }});
+    listener = std::make_unique<diagnostics::TTinyPortListener>(sound->ports());
+
+    MessungFileCommands file_commands;
+    file_commands.speichern = [this] { results->speichernClick(); };
+    file_commands.Drucken = [this] { results->DruckenClick(); };
+    file_commands.drucken1 = [this] { results->drucken1Click(); };
+    file_commands.lesen1 = [this] { results->lesen1Click(); };
+    file_commands.Bildschirmdrucken1 = [this] { results->Bildschirmdrucken1Click(); };
+    file_commands.Bildschirmspeichern1 = [this] { results->Bildschirmspeichern1Click(); };
+    window = std::make_unique<MessungWindow>(
+        *messung, runner, left_chart, right_chart, port_log, [this] { listener_window->show_window(); },
+        std::move(file_commands));
+    window_host.attach(window.get());
+    capture->set_widget(window->client_area());
+    dialogs.set_parent(window.get());
+    window->form_create();
+
+    parameter_dialog = std::make_unique<ParameterDialog>(*parameter, runner, window.get());
+    listener_window = std::make_unique<PortListenerWindow>(*listener, runner);
+    runner.sync_views();
+}
+
+Program::~Program() {
+    // The windows go first: none of them may mirror or run a handler while the parts below are destroyed.
+    listener_window.reset();
+    parameter_dialog.reset();
+    window.reset();
+}
+
+void Program::show() {
+    window->show();
+    window->start_timers();
+    if (!sound->notice().empty()) dialogs.message_box(sound->notice());
+}
+
+} // namespace kelvor::ui
