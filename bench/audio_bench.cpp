@@ -223,7 +223,7 @@ int main(int argc, char** argv) {
     const int tick_count = ticks_setting ? std::atoi(ticks_setting) : 100;
     std::vector<platform::AudioTiming> timings;
     const char* chosen = std::getenv("KELVOR_BENCH_AUDIO");
-    for (const std::string& item : split(chosen ? chosen : "qt:8820:20,qt:3528:10,pulse:2646:4,sdl:1024:5", ',')) {
+    for (const std::string& item : split(chosen ? chosen : "pulse:2646:4,qt:8820:20", ',')) {
         const std::vector<std::string> f = split(item, ':');
         const auto kind = platform::audio_backend_from_name(f[0]);
         if (!kind || f.size() != 3) {

@@ -12,6 +12,10 @@ constexpr std::uint8_t operator_offsets[] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05,
                                              0x0B, 0x0C, 0x0D, 0x10, 0x11, 0x12, 0x13, 0x14, 0x15};
 constexpr std::uint8_t total_level_base = 0x40;
 constexpr std::uint8_t total_level_silent = 0x3F;
+constexpr std::uint8_t key_block_fnum_first = 0xB0; // key on, block and F-number high bits, channels 0-8
+constexpr std::uint8_t key_block_fnum_last = 0xB8;
+constexpr std::uint8_t key_on_bit = 0x20;
+constexpr std::uint8_t rhythm_register = 0xBD;
 
 } // namespace
 
@@ -40,7 +44,16 @@ std::optional<std::uint8_t> Opl2Chip::read_port(std::uint16_t port) {
     return std::nullopt; // the data port is write-only
 }
 
-void Opl2Chip::write_register(std::uint8_t reg, std::uint8_t value) { chip_->write(reg, value); }
+void Opl2Chip::write_register(std::uint8_t reg, std::uint8_t value) {
+    if (reg >= key_block_fnum_first && reg <= key_block_fnum_last) {
+        const auto bit = static_cast<std::uint16_t>(1u << (reg - key_block_fnum_first));
+        channels_keyed_ =
+            static_cast<std::uint16_t>((value & key_on_bit) ? channels_keyed_ | bit : channels_keyed_ & ~bit);
+    } else if (reg == rhythm_register) {
+        rhythm_ = value;
+    }
+    chip_->write(reg, value);
+}
 
 void Opl2Chip::render_add(std::int32_t* mix, std::size_t frames) {
     while (frames > 0) {

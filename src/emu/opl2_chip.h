@@ -41,9 +41,16 @@ public:
     // Adds `frames` mono samples of the chip's output to `mix`.
     void render_add(std::int32_t* mix, std::size_t frames);
 
-private:
+    // Whether a note is keyed on: any of the nine channels (bit 5 of 0xB0..0xB8), or a percussion
+    // instrument in rhythm mode (0xBD: bit 5 rhythm mode, bits 4-0 the five instruments). A keyed-on
+    // note sounds even at total level 63, 47 dB down; a keyed-off one fades by its release rate.
+    bool keyed_on() const { return channels_keyed_ != 0 || ((rhythm_ & 0x20) && (rhythm_ & 0x1F)); }
+
+  private:
     std::unique_ptr<Copl> chip_;
     std::uint8_t address_latch_ = 0;
+    std::uint16_t channels_keyed_ = 0; // bit n: channel n keyed on
+    std::uint8_t rhythm_ = 0;          // last value of 0xBD
     std::unique_ptr<short[]> scratch_;
     static constexpr std::size_t scratch_frames = 1024;
 };

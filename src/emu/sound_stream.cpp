@@ -19,6 +19,29 @@ SoundStream::SoundStream(double latency_ms, std::size_t queue_capacity)
 
 void SoundStream::push(StreamEvent event) {
     if (!queue_.push(std::move(event))) dropped_.fetch_add(1, std::memory_order_relaxed);
+    // The event is in the queue before we look at the flag, and try_sleep sets the flag before it looks
+    // at the queue: one of the two sides always sees the other, so no event is left asleep.
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (asleep_.load(std::memory_order_relaxed) && asleep_.exchange(false) && wake_) wake_();
+}
+
+bool SoundStream::try_sleep() {
+    if (quiet_frames_ < static_cast<std::uint64_t>(stream_sleep_after_ms * stream_samples_per_ms))
+        return false;
+    if (queue_.front() != nullptr) return false;
+    asleep_.store(true);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    // An event queued meanwhile: stay awake, unless its sender already took the flag and is waking us.
+    if (queue_.front() != nullptr && asleep_.exchange(false)) return false;
+    quiet_frames_ = 0;
+    resync_ = true;
+    return true;
+}
+
+bool SoundStream::quiet_after(const std::int32_t* mix, std::size_t frames) {
+    if (image_ || speaker_.sounding() || opl2_.keyed_on() || queue_.front() != nullptr) return false;
+    // A released note may still be fading.
+    return std::all_of(mix, mix + frames, [](std::int32_t s) { return s == 0; });
 }
 
 void SoundStream::write_port(double time_ms, std::uint16_t port, std::uint8_t value) {
@@ -132,6 +155,7 @@ void SoundStream::render(std::int16_t* stereo, std::size_t frames, double now_ms
         stereo[2 * i] = s;
         stereo[2 * i + 1] = s;
     }
+    quiet_frames_ = quiet_after(mix_.data(), frames) ? quiet_frames_ + frames : 0;
     frame_ += frames;
     frames_done_.store(frame_, std::memory_order_relaxed);
 }

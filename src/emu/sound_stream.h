@@ -7,8 +7,12 @@
 // queued event at the sample position of its time stamp plus one fixed latency, so register writes
 // 400 ms apart come out 400 ms apart whatever the sound server's buffering. Reads are answered at once
 // on the user-interface side from what was written there.
+//
+// When nothing can sound, the audio side may let the stream sleep (the device stream paused, its thread
+// idle) instead of rendering silence; the next event wakes it through a hook the audio side installs.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,6 +27,10 @@ constexpr int stream_sample_rate = 44100;
 constexpr double stream_samples_per_ms = stream_sample_rate / 1000.0;
 // After this long from the first block, the stream's timing follows the sound server's steady state.
 constexpr double stream_settle_ms = 300;
+// How long the stream must have been silent, with nothing able to sound, before it may sleep: longer
+// than any silence inside a running test (a pulse's pause lasts 400 ms, and the data stream's image
+// leaves 500 ms of its 800 ms period silent), with room for ticks a busy machine delivers late.
+constexpr double stream_sleep_after_ms = 2000;
 
 using SampleImage = std::shared_ptr<const std::vector<std::int16_t>>;
 
@@ -65,6 +73,17 @@ public:
     // lead to leave the tracking windows (which would sound every event late by the gap until then).
     void resync_after_gap() { resync_ = true; }
 
+    // Audio side, before the stream runs: what wakes the sleeping audio side. It is called on the thread
+    // that queues an event (the user-interface thread), at most once per sleep, so it must only signal
+    // (write to an eventfd, post a message), never wait or render.
+    void set_wake(std::function<void()> wake) { wake_ = std::move(wake); }
+    // Audio side, after a render: true when the stream may sleep now (no event queued, no image playing,
+    // every channel of the chip keyed off, the speaker gate closed, and only silence rendered for
+    // stream_sleep_after_ms); the caller then pauses its device stream and stops rendering until the
+    // wake hook runs. The next render takes its timing afresh, since the device paused too.
+    bool try_sleep();
+    bool asleep() const { return asleep_.load(); }
+
     StreamStats stats() const;
 
 private:
@@ -72,6 +91,8 @@ private:
     void apply(StreamEvent& event);
     void render_devices(std::int32_t* mix, std::size_t frames);
     double event_frame(double time_ms) const;
+    // Whether nothing could sound after this block (`mix` its samples).
+    bool quiet_after(const std::int32_t* mix, std::size_t frames);
 
     // Shared.
     SpscQueue<StreamEvent> queue_;
@@ -80,6 +101,8 @@ private:
     std::atomic<std::uint64_t> applied_{0};
     std::atomic<std::uint64_t> late_{0};
     std::atomic<double> lead_ms_{0};
+    std::atomic<bool> asleep_{false}; // cleared by whoever wakes it
+    std::function<void()> wake_;
 
     // User-interface side.
     std::uint8_t control_port_written_ = 0;
@@ -100,6 +123,7 @@ private:
     double current_max_ = 0;    // highest lead in the running window
     double previous_max_ = 0;   // and in the one before
     std::vector<std::int32_t> mix_;
+    std::uint64_t quiet_frames_ = 0; // rendered since something could last sound
 };
 
 } // namespace kelvor::emu

@@ -1,10 +1,12 @@
 #pragma once
 // The ways the audio thread can reach the sound server. Each one pulls the program's continuous stream
 // from emu::SoundStream in the server's own rhythm; they differ in how much buffering sits between a
-// rendered block and the loudspeaker.
+// rendered block and the loudspeaker. While the stream sleeps (nothing can sound), each pauses its
+// server stream and renders nothing until the stream's wake hook fires.
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/host/clock.h"
@@ -13,14 +15,24 @@
 namespace kelvor::platform {
 
 enum class AudioBackendKind {
-    qt,    // QAudioSink in a thread of its own, pushed by a timer
     pulse, // PulseAudio's asynchronous API: the server asks for each block
-    sdl,   // SDL2's audio callback (on PulseAudio underneath)
+    qt,    // QAudioSink in a thread of its own, pushed by a timer
 };
 
-// "qt", "pulse", "sdl" (as KELVOR_AUDIO gives them); nothing for any other name.
+// "pulse", "qt" (as KELVOR_AUDIO gives them); nothing for any other name.
 std::optional<AudioBackendKind> audio_backend_from_name(std::string_view name);
 const char* audio_backend_name(AudioBackendKind kind);
+
+// What the desktop's mixer (pavucontrol, the desktop's sound settings) shows for our stream, as
+// PulseAudio properties: the user sets the volume and chooses the ear there.
+struct StreamIdentity {
+    std::string application_name; // application.name
+    std::string application_id;   // application.id: the name of our menu entry
+    std::string icon_name;        // application.icon_name: the icon of our menu entry
+    std::string media_name;       // media.name: what the stream plays
+    std::string media_role;       // media.role
+};
+StreamIdentity program_stream_identity();
 
 // What a backend renders from and reports to.
 struct AudioFeed {
@@ -45,6 +57,6 @@ void raise_audio_thread_priority();
 
 // `buffer_bytes`: the device buffer asked for (16-bit stereo at the stream's rate).
 std::unique_ptr<AudioBackend> make_pulse_backend(AudioFeed feed, int buffer_bytes);
-std::unique_ptr<AudioBackend> make_sdl_backend(AudioFeed feed, int buffer_bytes);
+std::unique_ptr<AudioBackend> make_qt_backend(AudioFeed feed, int buffer_bytes);
 
 } // namespace kelvor::platform

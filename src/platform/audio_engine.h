@@ -1,9 +1,6 @@
 #pragma once
 // The audio thread: the program's continuous stream (emulated OPL2, PC speaker and the wave images) on
-// the default output device, through the backend AudioTiming names. Qt's sink, the default, lives with
-// its feeding timer in a QThread of its own because the user-interface thread busy-waits between chip
-// writes; fed from there, the sound would starve. The other backends bring their own thread.
-#include <QThread>
+// the default output device, through the backend AudioTiming names.
 #include <atomic>
 #include <memory>
 
@@ -13,20 +10,18 @@
 
 namespace kelvor::platform {
 
-class AudioWorker;
-
-// Which backend the audio thread uses, and how much it buffers. The default is Qt's sink;
-// audio_timing_for gives each backend the timing it was measured with (bench/README.md).
+// Which backend the audio thread uses, and how much it buffers. audio_timing_for gives each backend the
+// timing it was measured with (bench/README.md); the default is PulseAudio's API, which ran dry least
+// often on a loaded machine.
 struct AudioTiming {
-    AudioBackendKind backend = AudioBackendKind::qt;
-    // The device buffer asked for, in bytes of 16-bit stereo. Qt's sink: 50 ms requested, PulseAudio
-    // grants about 37 ms; smaller buffers made it play nothing or crash in one measurement, and underrun
-    // on a busy machine.
-    int sink_buffer_bytes = 8820;
+    AudioBackendKind backend = AudioBackendKind::pulse;
+    // The device buffer asked for, in bytes of 16-bit stereo. PulseAudio's: a 40 ms target, of which
+    // the server keeps about a quarter in the sink and asks for a quarter at a time; smaller targets
+    // (15 to 30 ms) ran dry while other programs kept both cores busy.
+    int sink_buffer_bytes = 7056;
     // How far behind its clock stamp an event sounds, beyond the server's buffer: it covers the time
-    // between two render calls and their jitter (for Qt's sink, its refill step of about 12.5 ms and the
-    // feeding timer's jitter).
-    double stream_latency_ms = 20;
+    // between two render calls (a quarter of the target) and their jitter.
+    double stream_latency_ms = 10;
 };
 
 // The timing each backend was measured with (bench/README.md).
@@ -42,10 +37,10 @@ public:
     AudioEngine& operator=(const AudioEngine&) = delete;
 
     // Opens the default output device and starts the stream; false (and stays silent) when there is no
-    // device or it cannot be opened. Blocks until the sink has started or failed.
+    // device or it cannot be opened. Blocks until the stream has started or failed.
     bool start();
     bool running() const { return running_.load(); }
-    // Times the sink ran dry (the machine too busy to feed it): each shifts later sound by the gap.
+    // Times the device ran dry (the machine too busy to feed it).
     int underruns() const { return underruns_.load(); }
 
     emu::SoundStream& stream() { return stream_; }
@@ -59,13 +54,9 @@ private:
     host::Clock& clock_;
     AudioTiming timing_;
     emu::SoundStream stream_;
-    QThread thread_;
-    AudioWorker* worker_ = nullptr; // lives in thread_
     std::atomic<bool> running_{false};
     std::atomic<int> underruns_{0};
-    std::unique_ptr<AudioBackend> backend_; // when not the Qt sink
-
-    bool start_qt_sink();
+    std::unique_ptr<AudioBackend> backend_;
 };
 
 } // namespace kelvor::platform

@@ -11,9 +11,8 @@ SoundSystem::SoundSystem(const std::string& ports_setting, const std::string& tr
 }
 
 AudioTiming audio_timing_from_setting(const char* setting) {
-    // SDL's backend is there for the benchmark only: it cannot tell when the device ran dry.
     const auto kind = audio_backend_from_name(setting ? setting : "");
-    return audio_timing_for(kind && *kind != AudioBackendKind::sdl ? *kind : AudioTiming{}.backend);
+    return audio_timing_for(kind ? *kind : AudioTiming{}.backend);
 }
 
 std::unique_ptr<SoundSystem> SoundSystem::from_environment() {

@@ -13,7 +13,7 @@
 
 namespace kelvor::platform {
 
-// The backend KELVOR_AUDIO names ("qt", the default, or "pulse") with its timing; the default for any
+// The backend KELVOR_AUDIO names ("pulse", the default, or "qt") with its timing; the default for any
 // other setting.
 AudioTiming audio_timing_from_setting(const char* setting);
 

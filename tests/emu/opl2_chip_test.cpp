@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 #include "support/audio_analysis.h"
 
@@ -94,6 +96,31 @@ TEST(Opl2Chip, TheSoundBlasterPortsReachTheSameChip) {
     EXPECT_NEAR(testing::tone_frequency_hz(out, rate / 10, out.size(), rate), chip_pitch(1, 5, 659), 0.5);
     EXPECT_EQ(rig.bus.read(adlib_address_port), opl2_idle_status);
     EXPECT_EQ(rig.bus.read(soundblaster_fm_data_port), floating_bus_value);
+}
+
+TEST(Opl2Chip, KnowsWhetherANoteIsKeyedOn) {
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::uint8_t, std::uint8_t>> writes;
+        bool keyed;
+    } cases[] = {
+        {"powered up", {}, false},
+        {"channel 0 keyed on", {{0xB0, 0x31}}, true},
+        {"and off again", {{0xB0, 0x31}, {0xB0, 0x11}}, false},
+        {"channel 8", {{0xB8, 0x2F}}, true},
+        {"one of two keyed off", {{0xB2, 0x20}, {0xB5, 0x20}, {0xB2, 0x00}}, true},
+        {"F-number low byte alone", {{0xA0, 0xFF}}, false},
+        {"no channel past 8", {{0xB9, 0x20}}, false},
+        {"rhythm mode without an instrument", {{0xBD, 0x20}}, false},
+        {"rhythm mode, bass drum", {{0xBD, 0x30}}, true},
+        {"instrument bits without rhythm mode", {{0xBD, 0x1F}}, false},
+    };
+    for (const auto& c : cases) {
+        Opl2Rig rig;
+        for (auto [r, v] : c.writes)
+            rig.reg(r, v);
+        EXPECT_EQ(rig.chip.keyed_on(), c.keyed) << c.what;
+    }
 }
 
 } // namespace

@@ -2,6 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <thread>
+#include <utility>
+#include <vector>
+
 #include "support/audio_analysis.h"
 
 namespace kelvor::emu {
@@ -177,6 +188,170 @@ TEST(SoundStream, TheEmulatedChipAndTheSpeakerMixIntoOneStream) {
     const auto left = rig.left();
     const double f = testing::tone_frequency_hz(left, 44100 / 10, left.size(), stream_sample_rate);
     EXPECT_NEAR(f, 659 * 49716.0 / 32768.0, 0.5);
+}
+
+// ---------------------------------------------------------------- sleeping while nothing can sound
+
+using Action = std::function<void(SoundStream&, double)>;
+
+// Runs the rig's blocks until `until_ms`, doing each action of `schedule` (in order of time) in the
+// block where the clock passes it, as the user-interface thread would; asks the stream after every
+// block whether it may sleep, and returns the clock when it first may (or -1).
+double first_sleep_ms(StreamRig& rig, std::vector<std::pair<double, Action>> schedule, double until_ms) {
+    std::size_t next = 0;
+    if (rig.out.empty()) rig.block(lead_ms);
+    while (rig.now_ms < until_ms) {
+        for (; next < schedule.size() && schedule[next].first <= rig.now_ms; ++next)
+            schedule[next].second(rig.stream, rig.now_ms);
+        rig.block(10);
+        if (rig.stream.try_sleep()) return rig.now_ms;
+        rig.now_ms += 10;
+    }
+    return -1;
+}
+
+void chip(SoundStream& s, double t, std::uint8_t reg, std::uint8_t value) {
+    s.write_port(t, adlib_address_port, reg);
+    s.write_port(t, adlib_data_port, value);
+}
+
+// Channel 0's carrier at full level; `release` its release rate (0: a keyed-off note holds its level).
+void chip_note(SoundStream& s, double t, std::uint8_t release) {
+    const std::pair<std::uint8_t, std::uint8_t> regs[] = {
+        {0x23, 0x21}, {0x63, 0xF0}, {0x83, std::uint8_t(release)}, {0x43, 0}, {0xA0, 0x93}, {0xB0, 0x36}};
+    for (auto [r, v] : regs)
+        chip(s, t, r, v);
+}
+
+TEST(SoundStream, SleepsOnlyOnceNothingHasBeenAbleToSoundForAWhile) {
+    const auto image = std::make_shared<const std::vector<std::int16_t>>(13230, std::int16_t(5000));
+    const Action speaker_on = [](SoundStream& s, double t) {
+        speaker_tone(s, t, 1193);
+        s.write_port(t, system_control_port, 0x03);
+    };
+    const Action speaker_off = [](SoundStream& s, double t) { s.write_port(t, system_control_port, 0x00); };
+    std::vector<std::pair<double, Action>> speaker_pulses, image_pulses, chip_pulses;
+    for (double t = 100; t < 9000; t += 800) {
+        speaker_pulses.push_back({t, speaker_on});
+        speaker_pulses.push_back({t + 400, speaker_off});
+        image_pulses.push_back({t, [image](SoundStream& s, double at) { s.play(at, image); }});
+        chip_pulses.push_back({t, [](SoundStream& s, double at) { chip(s, at, 0x43, 0); }});
+        chip_pulses.push_back({t + 400, [](SoundStream& s, double at) { chip(s, at, 0x43, 0x3F); }});
+    }
+    chip_pulses.insert(chip_pulses.begin(), {50, [](SoundStream& s, double t) { chip_note(s, t, 0); }});
+    const double never = -1;
+    const struct {
+        const char* what;
+        std::vector<std::pair<double, Action>> schedule;
+        double quiet_from_ms; // or never
+    } cases[] = {
+        {"nothing written", {}, 0},
+        {"a note keyed on at total level 63, as the program leaves the chip",
+         {{50,
+           [](SoundStream& s, double t) {
+               chip(s, t, 0xA0, 0x93);
+               chip(s, t, 0xB0, 0x36);
+           }}},
+         never},
+        {"a note keyed off with a fast release",
+         {{50, [](SoundStream& s, double t) { chip_note(s, t, 0x0F); }},
+          {1000, [](SoundStream& s, double t) { chip(s, t, 0xB0, 0x16); }}},
+         1000},
+        {"a note keyed off without release goes on sounding",
+         {{50, [](SoundStream& s, double t) { chip_note(s, t, 0); }},
+          {1000, [](SoundStream& s, double t) { chip(s, t, 0xB0, 0x16); }}},
+         never},
+        {"the speaker gate open", {{50, speaker_on}}, never},
+        {"the speaker gate closed again", {{50, speaker_on}, {1000, speaker_off}}, 1000},
+        {"one image", {{100, [image](SoundStream& s, double t) { s.play(t, image); }}}, 400},
+        {"a running test on the speaker", speaker_pulses, never},
+        {"a running test on the data stream", image_pulses, never},
+        {"a running test on the chip", chip_pulses, never},
+    };
+    for (const auto& c : cases) {
+        StreamRig rig;
+        const double slept = first_sleep_ms(rig, c.schedule, 9000);
+        if (c.quiet_from_ms == never) {
+            EXPECT_EQ(slept, never) << c.what;
+        } else {
+            // Rendering runs the lead (plus a block) ahead of the clock, events sound one latency after their
+            // stamp, and a released note fades a little longer.
+            EXPECT_GE(slept, c.quiet_from_ms + stream_sleep_after_ms - lead_ms - 10) << c.what;
+            EXPECT_LE(slept, c.quiet_from_ms + stream_sleep_after_ms + 100) << c.what;
+        }
+    }
+}
+
+TEST(SoundStream, AnEventQueuedWhileAsleepWakesItOnceAndPlaysCompleteAtItsStamp) {
+    StreamRig rig;
+    int wakes = 0;
+    rig.stream.set_wake([&] { ++wakes; });
+    ASSERT_GT(first_sleep_ms(rig, {}, 5000), 0);
+    EXPECT_TRUE(rig.stream.asleep());
+    // Thirty seconds pass with the device paused: nothing renders, the clock goes on.
+    rig.now_ms += 30000;
+    auto ramp = std::make_shared<std::vector<std::int16_t>>(13230);
+    for (std::size_t i = 0; i < ramp->size(); ++i)
+        (*ramp)[i] = std::int16_t(1000 + i);
+    rig.stream.play(rig.now_ms, ramp);
+    EXPECT_EQ(wakes, 1);
+    EXPECT_FALSE(rig.stream.asleep());
+    rig.stream.stop(rig.now_ms + 1000); // later events do not wake it again
+    EXPECT_EQ(wakes, 1);
+    // The device resumes where it paused: the first block starts where the last one ended.
+    const std::size_t resumed_at = rig.left().size();
+    rig.run_until(rig.now_ms + 1500);
+    const auto left = rig.left();
+    const auto tones = testing::find_tones(left, 500, 10);
+    ASSERT_EQ(tones.size(), 1u);
+    EXPECT_NEAR(double(tones[0].begin - resumed_at), latency_ms * stream_samples_per_ms, 1);
+    ASSERT_EQ(tones[0].length(), ramp->size());
+    EXPECT_TRUE(std::equal(ramp->begin(), ramp->end(), left.begin() + std::ptrdiff_t(tones[0].begin)));
+    EXPECT_EQ(rig.stream.stats().events_late, 0u);
+}
+
+TEST(SoundStream, NoEventIsLeftAsleepWhenTheTwoThreadsMeet) {
+    // The audio side sleeps whenever it may and waits for the wake hook; the other thread queues events
+    // at random moments, some exactly while the audio side decides to sleep. Every event must be
+    // rendered in the end; a lost wake-up leaves one in the queue and the audio side asleep for good.
+    SoundStream stream{latency_ms};
+    std::mutex mutex;
+    std::condition_variable woken;
+    bool wake_pending = false;
+    stream.set_wake([&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        wake_pending = true;
+        woken.notify_one();
+    });
+    constexpr int events = 300;
+    std::atomic<bool> done{false};
+    std::thread audio([&] {
+        std::vector<std::int16_t> block(2 * 4410);
+        double now = 0;
+        while (!done.load()) {
+            stream.render(block.data(), 4410, now); // 100 ms of audio at a time, as fast as it goes
+            now += 100;
+            if (!stream.try_sleep()) continue;
+            std::unique_lock<std::mutex> lock(mutex);
+            if (!woken.wait_for(lock, std::chrono::seconds(10), [&] { return wake_pending || done.load(); }))
+                return; // never woken: the check below fails
+            wake_pending = false;
+        }
+    });
+    std::mt19937 random{7};
+    for (int i = 0; i < events; ++i) {
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        stream.write_port(0, system_control_port, std::uint8_t(i & 1 ? 0x00 : 0x03));
+    }
+    for (int waited = 0; stream.stats().events_applied < events && waited < 10000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(stream.stats().events_applied, std::uint64_t{events});
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        done = true;
+        woken.notify_one();
+    }
+    audio.join();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Without a sound server: run by tests/e2e/no_sound_server.sh with the server out of reach (the test
 // skips itself otherwise, since one QApplication serves every Qt test and keeps its device list).
+#include <QString>
 #include <gtest/gtest.h>
 
 #include "core/hearing/test_state.h"
@@ -48,7 +49,7 @@ TEST(NoSoundServer, TheDataStreamFindsNoSoundcardAndNothingCrashes) {
     std::atomic<int> underruns{0};
     const AudioFeed feed{sound.engine().stream(), sound.clock(), underruns};
     EXPECT_FALSE(make_pulse_backend(feed, 2646)->open());
-    EXPECT_FALSE(make_sdl_backend(feed, 1024)->open());
+    EXPECT_FALSE(make_qt_backend(feed, 8820)->open());
 }
 
 } // namespace
