@@ -35,6 +35,10 @@ bool SoundStream::try_sleep() {
     if (queue_.front() != nullptr && asleep_.exchange(false)) return false;
     quiet_frames_ = 0;
     resync_ = true;
+    if (measuring_rise_) {
+        fresh_rise_ = std::max(0.0, offset_frames_ - first_lead_);
+        rise_known_ = true;
+    }
     return true;
 }
 
@@ -113,13 +117,22 @@ void SoundStream::render(std::int16_t* stereo, std::size_t frames, double now_ms
     // changes (a decaying estimate would move every pulse a little); the first moments, while the
     // server fills its buffer, are left out.
     const double lead = static_cast<double>(frame_) - now_ms * stream_samples_per_ms;
-    if (!anchored_) {
+    if (!anchored_ || fresh_) {
+        // A device stream that starts empty: its lead rises while the server fills the buffer. How far
+        // it rose the last time is the best guess for this time (a first start warms up instead), so
+        // the first events sound as long after their stamps as the ones after them.
+        const bool learned = fresh_ && rise_known_;
         anchored_ = true;
+        fresh_ = false;
+        resync_ = false;
         window_start_ms_ = now_ms;
-        warming_up_ = true;
-        current_max_ = previous_max_ = lead;
+        warming_up_ = !learned;
+        first_lead_ = lead;
+        measuring_rise_ = true;
+        current_max_ = previous_max_ = lead + (learned ? fresh_rise_ : 0);
     } else if (resync_) {
         resync_ = false;
+        measuring_rise_ = false;
         window_start_ms_ = now_ms;
         current_max_ = previous_max_ = lead;
     }

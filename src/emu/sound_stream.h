@@ -79,9 +79,12 @@ public:
     void set_wake(std::function<void()> wake) { wake_ = std::move(wake); }
     // Audio side, after a render: true when the stream may sleep now (no event queued, no image playing,
     // every channel of the chip keyed off, the speaker gate closed, and only silence rendered for
-    // stream_sleep_after_ms); the caller then pauses its device stream and stops rendering until the
-    // wake hook runs. The next render takes its timing afresh, since the device paused too.
+    // stream_sleep_after_ms); the caller then pauses or closes its device stream and stops rendering
+    // until the wake hook runs. The first render after it takes its timing afresh, as after a gap.
     bool try_sleep();
+    // Audio side, before the next render: the device stream starts anew, empty (after a sleep in which
+    // the old one was closed).
+    void start_fresh() { fresh_ = true; }
     bool asleep() const { return asleep_.load(); }
 
     StreamStats stats() const;
@@ -117,6 +120,11 @@ private:
     std::uint64_t frame_ = 0;   // first frame of the next block
     bool anchored_ = false;
     bool resync_ = false;
+    bool fresh_ = false;
+    bool measuring_rise_ = false; // since a fresh start, with no gap
+    bool rise_known_ = false;
+    double first_lead_ = 0; // at the last fresh start
+    double fresh_rise_ = 0; // how far the tracked lead rose above it while the buffer filled
     bool warming_up_ = false;
     double offset_frames_ = 0;  // frame count minus clock in frames, tracked at its highest
     double window_start_ms_ = 0;

@@ -64,12 +64,14 @@ bool AudioEngine::start() {
     const bool ok = backend_->open();
     if (!ok) backend_.reset();
     running_ = ok;
-    // While the server fills its buffer the stream's timing is still settling; let that pass before the
-    // program's first sound, so the first tone is timed like every later one.
-    const double settled_frames = (emu::stream_settle_ms + 100) * emu::stream_samples_per_ms;
-    for (int waited = 0; ok && waited < 1500 && double(stream_.stats().frames) < settled_frames; waited += 5)
-        QThread::msleep(5);
     return ok;
+}
+
+void AudioEngine::wait_until_settled() {
+    const double settled_frames = (emu::stream_settle_ms + 100) * emu::stream_samples_per_ms;
+    for (int waited = 0; running_ && waited < 1500 && double(stream_.stats().frames) < settled_frames;
+         waited += 5)
+        QThread::msleep(5);
 }
 
 int AudioEngine::output_device_count() { return static_cast<int>(QMediaDevices::audioOutputs().size()); }

@@ -39,6 +39,11 @@ public:
     // Opens the default output device and starts the stream; false (and stays silent) when there is no
     // device or it cannot be opened. Blocks until the stream has started or failed.
     bool start();
+    // While the server fills its buffer the stream's timing is still settling (a tone's first event may
+    // land a few milliseconds sooner than the ones after it); this waits that out, for measurements
+    // that sound at once. The program does not wait (it would only delay its window): its first tone
+    // comes after Start, usually after the stream has slept and started afresh, which settles the same way.
+    void wait_until_settled();
     bool running() const { return running_.load(); }
     // Times the device ran dry (the machine too busy to feed it).
     int underruns() const { return underruns_.load(); }

@@ -6,7 +6,8 @@
 // stream would still hold the sink to our short latency, and a sink that never suspends (as the test
 // environment's null sink) would go on waking every few milliseconds for it. The connection to the
 // server stays open, so the first event after the sleep has a stream again within a round trip; the
-// new stream starts empty, so that first tone sounds a little sooner than the ones after it.
+// new stream starts empty, and the program's stream times its first block from how the last new one
+// filled.
 #include <pulse/pulseaudio.h>
 
 #include <cstdint>
@@ -166,7 +167,7 @@ private:
         self->asleep_ = false;
         // Woken before the old stream went: it simply goes on.
         if (self->stream_) return;
-        // The new stream starts empty: its first block is timed afresh (the stream resyncs after a sleep).
+        self->feed_.stream.start_fresh();
         if (!self->connect_stream()) self->drop_stream();
     }
 

@@ -282,32 +282,57 @@ TEST(SoundStream, SleepsOnlyOnceNothingHasBeenAbleToSoundForAWhile) {
     }
 }
 
-TEST(SoundStream, AnEventQueuedWhileAsleepWakesItOnceAndPlaysCompleteAtItsStamp) {
-    StreamRig rig;
-    int wakes = 0;
-    rig.stream.set_wake([&] { ++wakes; });
-    ASSERT_GT(first_sleep_ms(rig, {}, 5000), 0);
-    EXPECT_TRUE(rig.stream.asleep());
-    // Thirty seconds pass with the device paused: nothing renders, the clock goes on.
-    rig.now_ms += 30000;
-    auto ramp = std::make_shared<std::vector<std::int16_t>>(13230);
-    for (std::size_t i = 0; i < ramp->size(); ++i)
-        (*ramp)[i] = std::int16_t(1000 + i);
-    rig.stream.play(rig.now_ms, ramp);
-    EXPECT_EQ(wakes, 1);
-    EXPECT_FALSE(rig.stream.asleep());
-    rig.stream.stop(rig.now_ms + 1000); // later events do not wake it again
-    EXPECT_EQ(wakes, 1);
-    // The device resumes where it paused: the first block starts where the last one ended.
-    const std::size_t resumed_at = rig.left().size();
-    rig.run_until(rig.now_ms + 1500);
-    const auto left = rig.left();
-    const auto tones = testing::find_tones(left, 500, 10);
-    ASSERT_EQ(tones.size(), 1u);
-    EXPECT_NEAR(double(tones[0].begin - resumed_at), latency_ms * stream_samples_per_ms, 1);
-    ASSERT_EQ(tones[0].length(), ramp->size());
-    EXPECT_TRUE(std::equal(ramp->begin(), ramp->end(), left.begin() + std::ptrdiff_t(tones[0].begin)));
-    EXPECT_EQ(rig.stream.stats().events_late, 0u);
+TEST(SoundStream, AfterASleepTheFirstTonesPlayCompleteAndOnTime) {
+    // Thirty seconds after the stream went to sleep, an image and two speaker pulses are queued. The
+    // device either paused with its buffer kept (and goes on from there) or was closed (and a new one
+    // starts empty and fills its buffer first, as the first one did). Either way every tone must sound
+    // as long after its stamp as in a running stream (the lead plus the latency), whole, at its length.
+    for (const bool fresh : {false, true}) {
+        SCOPED_TRACE(fresh ? "a new device stream" : "the paused device stream");
+        StreamRig rig;
+        int wakes = 0;
+        rig.stream.set_wake([&] { ++wakes; });
+        ASSERT_GT(first_sleep_ms(rig, {}, 5000), 0);
+        EXPECT_TRUE(rig.stream.asleep());
+        rig.now_ms += 30000;
+        const double woken_ms = rig.now_ms;
+        auto ramp = std::make_shared<std::vector<std::int16_t>>(13230);
+        for (std::size_t i = 0; i < ramp->size(); ++i)
+            (*ramp)[i] = std::int16_t(1000 + i % 5000); // below the speaker's level
+        rig.stream.play(woken_ms, ramp);
+        EXPECT_EQ(wakes, 1);
+        EXPECT_FALSE(rig.stream.asleep());
+        speaker_tone(rig.stream, woken_ms, 1193); // later events do not wake it again
+        for (double on : {500.0, 1300.0}) {
+            rig.stream.write_port(woken_ms + on, system_control_port, 0x03);
+            rig.stream.write_port(woken_ms + on + 400, system_control_port, 0x00);
+        }
+        EXPECT_EQ(wakes, 1);
+        const std::size_t woken_at = rig.left().size();
+        if (fresh) {
+            rig.stream.start_fresh();
+            rig.block(lead_ms); // the new device fills its buffer
+        }
+        rig.run_until(woken_ms + 2500);
+        // When a sample plays: the paused device first plays out what it held.
+        auto played_ms = [&](std::size_t index) {
+            return woken_ms + (fresh ? 0 : lead_ms) + double(index - woken_at) / stream_samples_per_ms;
+        };
+        const double in_time_ms = lead_ms + latency_ms; // after its stamp, in a running stream
+        const auto left = rig.left();
+        const auto image = testing::find_tones(left, 500, 10);
+        ASSERT_GE(image.size(), 1u);
+        EXPECT_NEAR(played_ms(image[0].begin), woken_ms + in_time_ms, 0.05);
+        ASSERT_EQ(image[0].length(), ramp->size());
+        EXPECT_TRUE(std::equal(ramp->begin(), ramp->end(), left.begin() + std::ptrdiff_t(image[0].begin)));
+        const auto pulses = testing::find_tones(left, 7000, 100);
+        ASSERT_EQ(pulses.size(), 2u);
+        for (std::size_t k = 0; k < 2; ++k) {
+            EXPECT_NEAR(played_ms(pulses[k].begin), woken_ms + 500 + 800 * k + in_time_ms, 0.05) << k;
+            EXPECT_NEAR(double(pulses[k].length()), 400 * stream_samples_per_ms, 1) << k;
+        }
+        EXPECT_EQ(rig.stream.stats().events_late, 0u);
+    }
 }
 
 TEST(SoundStream, NoEventIsLeftAsleepWhenTheTwoThreadsMeet) {

@@ -26,6 +26,7 @@ protected:
     void SetUp() override {
         if (AudioEngine::output_device_count() == 0) GTEST_SKIP() << "no sound server";
         ASSERT_TRUE(engine.start());
+        engine.wait_until_settled();
         ASSERT_TRUE(recorder.start());
         underruns_before = engine.underruns();
     }
