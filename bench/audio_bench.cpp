@@ -42,7 +42,7 @@ constexpr double rate = 44100;
 
 // parec in a thread of its own, each chunk stamped with the clock when it arrives.
 class Recorder {
-public:
+  public:
     explicit Recorder(host::Clock& clock) : clock_(clock) {}
     bool start() {
         int fds[2];
@@ -52,15 +52,16 @@ public:
         posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
         posix_spawn_file_actions_addclose(&fa, fds[0]);
         posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-        const char* argv[] = {"parec", "-d", "@DEFAULT_MONITOR@", "--raw", "--format=s16le", "--rate=44100",
-                              "--channels=2", "--latency-msec=10", nullptr};
+        const char* argv[] = {"parec",        "-d",           "@DEFAULT_MONITOR@", "--raw", "--format=s16le",
+                              "--rate=44100", "--channels=2", "--latency-msec=10", nullptr};
         const int rc = posix_spawnp(&pid_, "parec", &fa, nullptr, const_cast<char**>(argv), environ);
         posix_spawn_file_actions_destroy(&fa);
         ::close(fds[1]);
         if (rc != 0) return false;
         fd_ = fds[0];
         thread_ = std::thread([this] { run(); });
-        for (int i = 0; i < 500 && samples() < 441; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (int i = 0; i < 500 && samples() < 441; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return samples() >= 441;
     }
     void stop() {
@@ -91,7 +92,7 @@ public:
         return left_;
     }
 
-private:
+  private:
     void fit() {
         fitted_ = true;
         ms_per_sample_ = 1000.0 / rate;
@@ -118,13 +119,15 @@ private:
         std::vector<std::int16_t> buf(2048);
         std::size_t carry = 0;
         for (;;) {
-            const ssize_t n = ::read(fd_, reinterpret_cast<char*>(buf.data()) + carry, buf.size() * 2 - carry);
+            const ssize_t n =
+                ::read(fd_, reinterpret_cast<char*>(buf.data()) + carry, buf.size() * 2 - carry);
             if (n <= 0) return;
             const double t = clock_.now_ms();
             const std::size_t bytes = carry + std::size_t(n);
             const std::size_t frames = bytes / 4;
             std::lock_guard<std::mutex> lock(mutex_);
-            for (std::size_t i = 0; i < frames; ++i) left_.push_back(buf[2 * i]);
+            for (std::size_t i = 0; i < frames; ++i)
+                left_.push_back(buf[2 * i]);
             arrivals_.emplace_back(left_.size(), t);
             carry = bytes % 4;
             std::memmove(buf.data(), reinterpret_cast<char*>(buf.data()) + frames * 4, carry);
@@ -155,7 +158,8 @@ struct NoDialogs : host::Dialogs {
 double cpu_seconds() {
     rusage u{};
     ::getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 double percentile(std::vector<double> v, double p) {
@@ -223,7 +227,8 @@ int main(int argc, char** argv) {
     const int tick_count = ticks_setting ? std::atoi(ticks_setting) : 100;
     std::vector<platform::AudioTiming> timings;
     const char* chosen = std::getenv("KELVOR_BENCH_AUDIO");
-    for (const std::string& item : split(chosen ? chosen : "qt:8820:20,qt:3528:10,pulse:2646:4,sdl:1024:5", ',')) {
+    for (const std::string& item :
+         split(chosen ? chosen : "qt:8820:20,qt:3528:10,pulse:2646:4,sdl:1024:5", ',')) {
         const std::vector<std::string> f = split(item, ':');
         const auto kind = platform::audio_backend_from_name(f[0]);
         if (!kind || f.size() != 3) {
@@ -233,71 +238,76 @@ int main(int argc, char** argv) {
         timings.push_back({*kind, std::stoi(f[1]), std::stod(f[2])});
     }
     for (const platform::AudioTiming& timing : timings) {
-    platform::SoundSystem sound{"emulated", "", timing};
-    if (!sound.engine().running()) {
-        std::printf("no audio output device: nothing to measure\n");
-        return 1;
-    }
-    const Path paths[] = {{"data stream", tone::dev_soundcard, tone::meth_stream, 100},
-                          {"emulated OPL2 (direct)", tone::dev_soundcard, tone::meth_direct, 120},
-                          {"emulated PC speaker (direct)", tone::dev_speaker, tone::meth_direct, 2000}};
-    std::printf("== %s: buffer %d bytes requested, stream latency %.1f ms\n",
-                platform::audio_backend_name(timing.backend), timing.sink_buffer_bytes, timing.stream_latency_ms);
-    for (const Path& p : paths) {
-        Recorder rec{sound.clock()};
-        if (!rec.start()) {
-            std::printf("%s: cannot record the monitor\n", p.name);
+        platform::SoundSystem sound{"emulated", "", timing};
+        if (!sound.engine().running()) {
+            std::printf("no audio output device: nothing to measure\n");
             return 1;
         }
-        const double cpu0 = cpu_seconds();
-        QElapsedTimer wall;
-        wall.start();
-        leads.clear();
-        const int underruns0 = sound.engine().underruns();
-        const std::vector<double> ticks = pulse(sound, p, tick_count);
-        const double cpu_pct = (cpu_seconds() - cpu0) / (double(wall.elapsed()) / 1000) * 100;
-        QThread::msleep(300);
-        rec.stop();
+        const Path paths[] = {{"data stream", tone::dev_soundcard, tone::meth_stream, 100},
+                              {"emulated OPL2 (direct)", tone::dev_soundcard, tone::meth_direct, 120},
+                              {"emulated PC speaker (direct)", tone::dev_speaker, tone::meth_direct, 2000}};
+        std::printf("== %s: buffer %d bytes requested, stream latency %.1f ms\n",
+                    platform::audio_backend_name(timing.backend), timing.sink_buffer_bytes,
+                    timing.stream_latency_ms);
+        for (const Path& p : paths) {
+            Recorder rec{sound.clock()};
+            if (!rec.start()) {
+                std::printf("%s: cannot record the monitor\n", p.name);
+                return 1;
+            }
+            const double cpu0 = cpu_seconds();
+            QElapsedTimer wall;
+            wall.start();
+            leads.clear();
+            const int underruns0 = sound.engine().underruns();
+            const std::vector<double> ticks = pulse(sound, p, tick_count);
+            const double cpu_pct = (cpu_seconds() - cpu0) / (double(wall.elapsed()) / 1000) * 100;
+            QThread::msleep(300);
+            rec.stop();
 
-        // Each sounding tick's tone is the first one recorded after the tick.
-        const std::vector<std::int16_t> left = rec.left();
-        std::vector<double> onsets;
-        bool loud = false;
-        std::size_t quiet_run = 0;
-        for (std::size_t i = 0; i < left.size(); ++i) {
-            if (std::abs(int(left[i])) > p.threshold) {
-                if (!loud) onsets.push_back(rec.time_of(i));
-                loud = true;
-                quiet_run = 0;
-            } else if (loud && ++quiet_run > 2000) {
-                loud = false;
+            // Each sounding tick's tone is the first one recorded after the tick.
+            const std::vector<std::int16_t> left = rec.left();
+            std::vector<double> onsets;
+            bool loud = false;
+            std::size_t quiet_run = 0;
+            for (std::size_t i = 0; i < left.size(); ++i) {
+                if (std::abs(int(left[i])) > p.threshold) {
+                    if (!loud) onsets.push_back(rec.time_of(i));
+                    loud = true;
+                    quiet_run = 0;
+                } else if (loud && ++quiet_run > 2000) {
+                    loud = false;
+                }
+            }
+            std::vector<double> latency;
+            std::size_t k = 0;
+            for (double t : ticks) {
+                while (k < onsets.size() && onsets[k] < t)
+                    ++k;
+                if (k == onsets.size()) break;
+                latency.push_back(onsets[k] - t);
+                ++k;
+            }
+            const double median = percentile(latency, 0.5);
+            std::vector<double> dev;
+            for (double l : latency)
+                dev.push_back(std::fabs(l - median));
+            std::printf(
+                "%s: %zu pulses, tick to first recorded sample median %.1f ms (min %.1f, max %.1f); onset "
+                "jitter p99 %.2f ms; CPU while pulsing %.2f %% of a core\n",
+                p.name, latency.size(), median, percentile(latency, 0), percentile(latency, 1.0),
+                percentile(dev, 0.99), cpu_pct);
+            const auto st = sound.engine().stream().stats();
+            std::printf(
+                "   stream: %llu events, %llu late, %llu dropped; tracked lead %.2f..%.2f ms; %d underruns\n",
+                (unsigned long long)st.events_applied, (unsigned long long)st.events_late,
+                (unsigned long long)st.events_dropped, percentile(leads, 0), percentile(leads, 1.0),
+                sound.engine().underruns() - underruns0);
+            if (std::getenv("KELVOR_BENCH_DETAIL")) {
+                for (std::size_t i = 0; i < latency.size() && i < leads.size(); ++i)
+                    std::printf("   pulse %zu: latency %.2f ms lead %.2f ms\n", i, latency[i], leads[i]);
             }
         }
-        std::vector<double> latency;
-        std::size_t k = 0;
-        for (double t : ticks) {
-            while (k < onsets.size() && onsets[k] < t) ++k;
-            if (k == onsets.size()) break;
-            latency.push_back(onsets[k] - t);
-            ++k;
-        }
-        const double median = percentile(latency, 0.5);
-        std::vector<double> dev;
-        for (double l : latency) dev.push_back(std::fabs(l - median));
-        std::printf("%s: %zu pulses, tick to first recorded sample median %.1f ms (min %.1f, max %.1f); onset "
-                    "jitter p99 %.2f ms; CPU while pulsing %.2f %% of a core\n",
-                    p.name, latency.size(), median, percentile(latency, 0), percentile(latency, 1.0),
-                    percentile(dev, 0.99), cpu_pct);
-        const auto st = sound.engine().stream().stats();
-        std::printf("   stream: %llu events, %llu late, %llu dropped; tracked lead %.2f..%.2f ms; %d underruns\n",
-                    (unsigned long long)st.events_applied, (unsigned long long)st.events_late,
-                    (unsigned long long)st.events_dropped, percentile(leads, 0), percentile(leads, 1.0),
-                    sound.engine().underruns() - underruns0);
-        if (std::getenv("KELVOR_BENCH_DETAIL")) {
-            for (std::size_t i = 0; i < latency.size() && i < leads.size(); ++i)
-                std::printf("   pulse %zu: latency %.2f ms lead %.2f ms\n", i, latency[i], leads[i]);
-        }
-    }
     }
     return 0;
 }

@@ -24,7 +24,7 @@ constexpr std::uint16_t soundblaster_fm_data_port = 0x221;
 constexpr std::uint8_t opl2_idle_status = 0x06;
 
 class Opl2Chip final : public PortDevice {
-public:
+  public:
     explicit Opl2Chip(int sample_rate);
     ~Opl2Chip() override;
     Opl2Chip(const Opl2Chip&) = delete;
@@ -41,7 +41,7 @@ public:
     // Adds `frames` mono samples of the chip's output to `mix`.
     void render_add(std::int32_t* mix, std::size_t frames);
 
-private:
+  private:
     std::unique_ptr<Copl> chip_;
     std::uint8_t address_latch_ = 0;
     std::unique_ptr<short[]> scratch_;

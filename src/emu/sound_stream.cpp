@@ -33,13 +33,17 @@ std::uint8_t SoundStream::read_port(std::uint16_t port) const {
     return floating_bus_value;
 }
 
-bool SoundStream::answers(std::uint16_t port) const { return bus_.claimed(port); }
+bool SoundStream::answers(std::uint16_t port) const {
+    return bus_.claimed(port);
+}
 
 void SoundStream::play(double time_ms, SampleImage samples) {
     push({StreamEvent::Kind::play, time_ms, 0, 0, std::move(samples)});
 }
 
-void SoundStream::stop(double time_ms) { push({StreamEvent::Kind::stop, time_ms, 0, 0, nullptr}); }
+void SoundStream::stop(double time_ms) {
+    push({StreamEvent::Kind::stop, time_ms, 0, 0, nullptr});
+}
 
 StreamStats SoundStream::stats() const {
     return {frames_done_.load(std::memory_order_relaxed), applied_.load(std::memory_order_relaxed),
@@ -75,7 +79,8 @@ void SoundStream::render_devices(std::int32_t* mix, std::size_t frames) {
     speaker_.render_add(mix, frames);
     if (image_) {
         const std::size_t n = std::min(frames, image_->size() - image_pos_);
-        for (std::size_t i = 0; i < n; ++i) mix[i] += (*image_)[image_pos_ + i];
+        for (std::size_t i = 0; i < n; ++i)
+            mix[i] += (*image_)[image_pos_ + i];
         image_pos_ += n;
         if (image_pos_ >= image_->size()) image_.reset();
     }

@@ -36,7 +36,7 @@ struct StreamEvent {
 };
 
 struct StreamStats {
-    std::uint64_t frames = 0;         // rendered so far
+    std::uint64_t frames = 0; // rendered so far
     std::uint64_t events_applied = 0;
     std::uint64_t events_late = 0;    // arrived after their sample position had been rendered
     std::uint64_t events_dropped = 0; // queue full
@@ -44,7 +44,7 @@ struct StreamStats {
 };
 
 class SoundStream {
-public:
+  public:
     // `latency_ms`: how far behind its time stamp an event sounds, beyond the server's own buffer;
     // it must cover the time between two render calls.
     explicit SoundStream(double latency_ms, std::size_t queue_capacity = 4096);
@@ -67,7 +67,7 @@ public:
 
     StreamStats stats() const;
 
-private:
+  private:
     void push(StreamEvent event);
     void apply(StreamEvent& event);
     void render_devices(std::int32_t* mix, std::size_t frames);
@@ -91,14 +91,14 @@ private:
     PitSpeaker speaker_{stream_sample_rate};
     SampleImage image_;
     std::size_t image_pos_ = 0;
-    std::uint64_t frame_ = 0;   // first frame of the next block
+    std::uint64_t frame_ = 0; // first frame of the next block
     bool anchored_ = false;
     bool resync_ = false;
     bool warming_up_ = false;
-    double offset_frames_ = 0;  // frame count minus clock in frames, tracked at its highest
+    double offset_frames_ = 0; // frame count minus clock in frames, tracked at its highest
     double window_start_ms_ = 0;
-    double current_max_ = 0;    // highest lead in the running window
-    double previous_max_ = 0;   // and in the one before
+    double current_max_ = 0;  // highest lead in the running window
+    double previous_max_ = 0; // and in the one before
     std::vector<std::int32_t> mix_;
 };
 

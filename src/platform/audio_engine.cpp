@@ -55,12 +55,11 @@ const char* audio_backend_name(AudioBackendKind kind) {
     return "?";
 }
 
-
 // Keeps the sink's buffer full: every few milliseconds it renders exactly what the sink has room for,
 // stamped with the clock at that moment. (Qt 6.4's PulseAudio sink stopped pulling from a device after
 // its first read here, so the stream pushes.)
 class AudioWorker final : public QObject {
-public:
+  public:
     AudioWorker(emu::SoundStream& stream, host::Clock& clock, int buffer_bytes, std::atomic<int>& underruns)
         : stream_(stream), clock_(clock), buffer_bytes_(buffer_bytes), underruns_(underruns) {}
 
@@ -93,7 +92,7 @@ public:
         io_ = nullptr;
     }
 
-private:
+  private:
     void feed() {
         if (!sink_ || !io_) return;
         const qint64 free_bytes = sink_->bytesFree();
@@ -128,7 +127,12 @@ AudioEngine::~AudioEngine() {
     backend_.reset();
     if (worker_) {
         QMetaObject::invokeMethod(
-            worker_, [w = worker_] { w->close(); delete w; }, Qt::BlockingQueuedConnection);
+            worker_,
+            [w = worker_] {
+                w->close();
+                delete w;
+            },
+            Qt::BlockingQueuedConnection);
         worker_ = nullptr;
     }
     thread_.quit();
@@ -141,8 +145,9 @@ bool AudioEngine::start() {
     bool ok = false;
     if (timing_.backend != AudioBackendKind::qt) {
         const AudioFeed feed{stream_, clock_, underruns_};
-        backend_ = timing_.backend == AudioBackendKind::pulse ? make_pulse_backend(feed, timing_.sink_buffer_bytes)
-                                                              : make_sdl_backend(feed, timing_.sink_buffer_bytes);
+        backend_ = timing_.backend == AudioBackendKind::pulse
+                       ? make_pulse_backend(feed, timing_.sink_buffer_bytes)
+                       : make_sdl_backend(feed, timing_.sink_buffer_bytes);
         ok = backend_->open();
         if (!ok) backend_.reset();
     } else {
@@ -171,6 +176,8 @@ bool AudioEngine::start_qt_sink() {
     return ok;
 }
 
-int AudioEngine::output_device_count() { return static_cast<int>(QMediaDevices::audioOutputs().size()); }
+int AudioEngine::output_device_count() {
+    return static_cast<int>(QMediaDevices::audioOutputs().size());
+}
 
 } // namespace kelvor::platform

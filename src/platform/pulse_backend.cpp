@@ -11,7 +11,7 @@ namespace kelvor::platform {
 namespace {
 
 class PulseBackend final : public AudioBackend {
-public:
+  public:
     PulseBackend(AudioFeed feed, int buffer_bytes) : feed_(feed), buffer_bytes_(buffer_bytes) {}
     ~PulseBackend() override { close(); }
 
@@ -44,9 +44,10 @@ public:
         attr.prebuf = static_cast<std::uint32_t>(-1);
         attr.minreq = tlength / 16 * 4; // a quarter of the target, in whole frames
         attr.fragsize = static_cast<std::uint32_t>(-1);
-        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
-                                                          PA_STREAM_AUTO_TIMING_UPDATE);
-        if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) return fail_locked();
+        const auto flags = static_cast<pa_stream_flags_t>(
+            PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
+        if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)
+            return fail_locked();
         for (;;) {
             const pa_stream_state_t s = pa_stream_get_state(stream_);
             if (s == PA_STREAM_READY) break;
@@ -57,7 +58,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool fail_locked() {
         pa_threaded_mainloop_unlock(loop_);
         return fail();
@@ -85,7 +86,9 @@ private:
         loop_ = nullptr;
     }
 
-    static void signal(pa_context*, void* self) { pa_threaded_mainloop_signal(static_cast<PulseBackend*>(self)->loop_, 0); }
+    static void signal(pa_context*, void* self) {
+        pa_threaded_mainloop_signal(static_cast<PulseBackend*>(self)->loop_, 0);
+    }
     static void signal_stream(pa_stream*, void* self) {
         pa_threaded_mainloop_signal(static_cast<PulseBackend*>(self)->loop_, 0);
     }

@@ -12,11 +12,12 @@ namespace kelvor::platform {
 namespace {
 
 class SdlBackend final : public AudioBackend {
-public:
+  public:
     SdlBackend(AudioFeed feed, int buffer_bytes) : feed_(feed) {
         // SDL wants a power of two of frames.
         const int wanted = std::max(64, buffer_bytes / 4);
-        while (frames_ * 2 <= wanted) frames_ *= 2;
+        while (frames_ * 2 <= wanted)
+            frames_ *= 2;
     }
     ~SdlBackend() override {
         if (device_ != 0) SDL_CloseAudioDevice(device_);
@@ -40,7 +41,7 @@ public:
         return true;
     }
 
-private:
+  private:
     // Runs in SDL's audio thread. SDL does not report underruns; a callback that comes later than the
     // device buffer lasts means the device ran dry in between.
     static void pull(void* self_ptr, Uint8* out, int len) {

@@ -18,7 +18,7 @@ namespace kelvor::platform {
 AudioTiming audio_timing_from_setting(const char* setting);
 
 class SoundSystem {
-public:
+  public:
     // `ports_setting` and `trace_path` as KELVOR_PORTS and KELVOR_PORT_TRACE give them. Starts the audio
     // thread; without an output device the program stays silent (and says so where it checks).
     SoundSystem(const std::string& ports_setting, const std::string& trace_path, AudioTiming timing = {});
@@ -34,7 +34,7 @@ public:
     // A message for the user when an environment setting could not be honoured; empty otherwise.
     const std::string& notice() const { return ports_.notice; }
 
-private:
+  private:
     SteadyClock clock_;
     AudioEngine engine_;
     PortAccess ports_;

@@ -82,7 +82,8 @@ TEST(SoundStream, FollowsADeviceWhoseClockDriftsFromOurs) {
         const auto tones = testing::find_tones(rig.left(), 1000, 100);
         ASSERT_EQ(tones.size(), 3u) << ms_per_block;
         for (std::size_t k = 1; k < tones.size(); ++k)
-            EXPECT_NEAR(double(tones[k].begin - tones[k - 1].begin), 800 * stream_samples_per_ms, 12) << ms_per_block;
+            EXPECT_NEAR(double(tones[k].begin - tones[k - 1].begin), 800 * stream_samples_per_ms, 12)
+                << ms_per_block;
         EXPECT_EQ(rig.stream.stats().events_late, 0u) << ms_per_block;
     }
 }
@@ -125,7 +126,8 @@ TEST(SoundStream, ImagesPlayFromTheirStampAndANewOneCutsTheOldOff) {
     StreamRig rig;
     rig.run_until(30);
     auto ramp = std::make_shared<std::vector<std::int16_t>>(4410);
-    for (std::size_t i = 0; i < ramp->size(); ++i) (*ramp)[i] = std::int16_t(1000 + i);
+    for (std::size_t i = 0; i < ramp->size(); ++i)
+        (*ramp)[i] = std::int16_t(1000 + i);
     auto flat = std::make_shared<std::vector<std::int16_t>>(2205, std::int16_t(-3000));
     rig.stream.play(40, ramp);
     rig.stream.play(90, flat); // 50 ms in: the ramp is cut off at 2205 samples
@@ -136,7 +138,7 @@ TEST(SoundStream, ImagesPlayFromTheirStampAndANewOneCutsTheOldOff) {
     const auto tones = testing::find_tones(left, 500, 10);
     ASSERT_EQ(tones.size(), 2u);
     EXPECT_EQ(tones[0].length(), 2205u + 2205u);
-    EXPECT_EQ(left[tones[0].begin], 1000);                 // image samples exactly
+    EXPECT_EQ(left[tones[0].begin], 1000); // image samples exactly
     EXPECT_EQ(left[tones[0].begin + 2204], 1000 + 2204);
     EXPECT_EQ(left[tones[0].begin + 2205], -3000);
     EXPECT_NEAR(double(tones[1].length()), 20 * stream_samples_per_ms, 1);
@@ -156,7 +158,8 @@ TEST(SoundStream, ReadsAreAnsweredAtOnceFromWhatWasWritten) {
 
 TEST(SoundStream, AQueueNobodyDrainsStaysBoundedAndCatchesUpLate) {
     SoundStream stream{latency_ms, 8};
-    for (int i = 0; i < 20; ++i) stream.write_port(i, system_control_port, std::uint8_t(i & 3));
+    for (int i = 0; i < 20; ++i)
+        stream.write_port(i, system_control_port, std::uint8_t(i & 3));
     EXPECT_EQ(stream.stats().events_dropped, 12u);
     std::vector<std::int16_t> block(2 * 441);
     stream.render(block.data(), 441, 1000);
@@ -167,8 +170,8 @@ TEST(SoundStream, AQueueNobodyDrainsStaysBoundedAndCatchesUpLate) {
 TEST(SoundStream, TheEmulatedChipAndTheSpeakerMixIntoOneStream) {
     StreamRig rig;
     rig.run_until(20);
-    const std::pair<std::uint8_t, std::uint8_t> regs[] = {{0x23, 0x21}, {0x63, 0xF0}, {0x83, 0xF0}, {0x43, 0},
-                                                          {0xA0, 0x93}, {0xB0, 0x36}};
+    const std::pair<std::uint8_t, std::uint8_t> regs[] = {{0x23, 0x21}, {0x63, 0xF0}, {0x83, 0xF0},
+                                                          {0x43, 0},    {0xA0, 0x93}, {0xB0, 0x36}};
     for (auto [r, v] : regs) {
         rig.stream.write_port(25, adlib_address_port, r);
         rig.stream.write_port(25, adlib_data_port, v);

@@ -5,7 +5,8 @@
 
 namespace kelvor::testing {
 
-std::vector<ToneSpan> find_tones(const std::vector<std::int16_t>& samples, int threshold, std::size_t min_gap) {
+std::vector<ToneSpan> find_tones(const std::vector<std::int16_t>& samples, int threshold,
+                                 std::size_t min_gap) {
     std::vector<ToneSpan> spans;
     bool in_tone = false;
     std::size_t last_loud = 0;
@@ -45,7 +46,8 @@ double tone_frequency_hz(const std::vector<std::int16_t>& samples, std::size_t b
 double rms_dbfs(const std::vector<std::int16_t>& samples, std::size_t begin, std::size_t end) {
     if (end <= begin) return -200;
     double sum = 0;
-    for (std::size_t i = begin; i < end; ++i) sum += double(samples[i]) * samples[i];
+    for (std::size_t i = begin; i < end; ++i)
+        sum += double(samples[i]) * samples[i];
     const double rms = std::sqrt(sum / double(end - begin));
     if (rms <= 0) return -200;
     return 20.0 * std::log10(rms * std::sqrt(2.0) / 32768.0);
@@ -55,7 +57,8 @@ std::vector<std::int16_t> channel(const std::vector<std::int16_t>& interleaved, 
                                   std::size_t stride) {
     std::vector<std::int16_t> out;
     out.reserve(interleaved.size() / stride + 1);
-    for (std::size_t i = offset; i < interleaved.size(); i += stride) out.push_back(interleaved[i]);
+    for (std::size_t i = offset; i < interleaved.size(); i += stride)
+        out.push_back(interleaved[i]);
     return out;
 }
 

@@ -14,7 +14,8 @@ struct ToneSpan {
 
 // Spans where |sample| exceeds `threshold`; quieter stretches shorter than `min_gap` samples (the zero
 // crossings of the tone itself) do not split a span.
-std::vector<ToneSpan> find_tones(const std::vector<std::int16_t>& samples, int threshold, std::size_t min_gap);
+std::vector<ToneSpan> find_tones(const std::vector<std::int16_t>& samples, int threshold,
+                                 std::size_t min_gap);
 
 // Frequency from the rising zero crossings of samples [begin, end), interpolated between samples.
 double tone_frequency_hz(const std::vector<std::int16_t>& samples, std::size_t begin, std::size_t end,

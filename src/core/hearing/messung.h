@@ -32,7 +32,7 @@ namespace kelvor::hearing {
 
 // What the window asks of its own window on the screen.
 class WindowHost {
-public:
+  public:
     virtual ~WindowHost() = default;
     // Closes the window: its close handler runs and the program ends.
     virtual void close() = 0;
@@ -45,8 +45,8 @@ struct MessungServices {
     ChartControl& chart;
     SettingsDialog& settings;
     settings::Languages& languages;
-    diagnostics::LogBuffer& sound_log;  // the "SOUND" log, shown by the tone timer
-    diagnostics::PortLogRing& port_log; // the port log memo's lines
+    diagnostics::LogBuffer& sound_log;   // the "SOUND" log, shown by the tone timer
+    diagnostics::PortLogRing& port_log;  // the port log memo's lines
     diagnostics::LogBuffer& port_buffer; // the "Port" log
     host::SystemInfo& system;
     host::Dialogs& dialogs;
