@@ -107,17 +107,6 @@ TEST(ImagePlayer, ASoftImageCutOffFadesOutFromTheCutWhileTheNextOneFadesIn) {
     }
 }
 
-TEST(ImagePlayer, AHardImageCutOffStopsAtTheCutAsBefore) {
-    const SampleImage image = sine_image(13230, 30000);
-    ImagePlayer player;
-    player.play(image);
-    render(player, 100);
-    player.stop();
-    EXPECT_FALSE(player.playing());
-    const auto mix = render(player, 100);
-    EXPECT_EQ(mix, std::vector<std::int32_t>(100, 0));
-}
-
 TEST(ImagePlayer, ManyCutsInARowKeepEveryFadeBounded) {
     // More cuts within 20 ms than there are fading slots: nothing grows, and each sample stays within
     // the sum of what can sound at once.
