@@ -104,15 +104,10 @@ TEST(ParameterDialog, ClicksReachTheirHandlersAndTheWidgetsFollow) {
     r.click("Dev_Sound_Card");
     r.click("MethB_Direct_Port");
     r.click("Port0220");
-    EXPECT_EQ(r.find<QLabel>("Test_port")->text(), " SB / SB Pro / SB 32 (Standard) ...");
-    EXPECT_EQ(r.out.port_base, 0x388);
     r.click("Port_Test");
     EXPECT_EQ(r.out.port_base, 0x220);
-    r.click("Port0330");
     r.click("Port_Cancel"); // back to the port of the activation
-    EXPECT_EQ(r.out.port_base, 0x388);
     EXPECT_TRUE(r.find<QAbstractButton>("Port0388")->isChecked());
-    EXPECT_FALSE(r.find<QAbstractButton>("Port0330")->isChecked());
 
     r.click("MethB_Data_Stream");
     EXPECT_TRUE(r.find("Vol_0dB")->isVisibleTo(&r.view));
