@@ -51,7 +51,7 @@ constexpr double rate = 44100;
 
 // parec in a thread of its own, each chunk stamped with the clock when it arrives.
 class Recorder {
-public:
+  public:
     explicit Recorder(host::Clock& clock) : clock_(clock) {}
     bool start() {
         int fds[2];
@@ -61,15 +61,16 @@ public:
         posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
         posix_spawn_file_actions_addclose(&fa, fds[0]);
         posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-        const char* argv[] = {"parec", "-d", "@DEFAULT_MONITOR@", "--raw", "--format=s16le", "--rate=44100",
-                              "--channels=2", "--latency-msec=10", nullptr};
+        const char* argv[] = {"parec",        "-d",           "@DEFAULT_MONITOR@", "--raw", "--format=s16le",
+                              "--rate=44100", "--channels=2", "--latency-msec=10", nullptr};
         const int rc = posix_spawnp(&pid_, "parec", &fa, nullptr, const_cast<char**>(argv), environ);
         posix_spawn_file_actions_destroy(&fa);
         ::close(fds[1]);
         if (rc != 0) return false;
         fd_ = fds[0];
         thread_ = std::thread([this] { run(); });
-        for (int i = 0; i < 500 && samples() < 441; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (int i = 0; i < 500 && samples() < 441; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return samples() >= 441;
     }
     void stop() {
@@ -100,7 +101,7 @@ public:
         return left_;
     }
 
-private:
+  private:
     void fit() {
         fitted_ = true;
         ms_per_sample_ = 1000.0 / rate;
@@ -127,13 +128,15 @@ private:
         std::vector<std::int16_t> buf(2048);
         std::size_t carry = 0;
         for (;;) {
-            const ssize_t n = ::read(fd_, reinterpret_cast<char*>(buf.data()) + carry, buf.size() * 2 - carry);
+            const ssize_t n =
+                ::read(fd_, reinterpret_cast<char*>(buf.data()) + carry, buf.size() * 2 - carry);
             if (n <= 0) return;
             const double t = clock_.now_ms();
             const std::size_t bytes = carry + std::size_t(n);
             const std::size_t frames = bytes / 4;
             std::lock_guard<std::mutex> lock(mutex_);
-            for (std::size_t i = 0; i < frames; ++i) left_.push_back(buf[2 * i]);
+            for (std::size_t i = 0; i < frames; ++i)
+                left_.push_back(buf[2 * i]);
             arrivals_.emplace_back(left_.size(), t);
             carry = bytes % 4;
             std::memmove(buf.data(), reinterpret_cast<char*>(buf.data()) + frames * 4, carry);
@@ -164,7 +167,8 @@ struct NoDialogs : host::Dialogs {
 double cpu_seconds() {
     rusage u{};
     ::getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 double percentile(std::vector<double> v, double p) {

@@ -18,7 +18,9 @@ struct SilentOut : host::AudioOut {
     int output_device_count() override { return 1; }
 };
 
-double ms_since(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
+double ms_since(Clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
 
 double percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());
@@ -34,7 +36,8 @@ int main() {
     std::vector<double> times;
     for (int i = 0; i < 2000; ++i) {
         const auto t0 = Clock::now();
-        waves.make_wave(static_cast<std::uint16_t>(125 + (i % 64) * 250), static_cast<std::int8_t>(i % 49), 100);
+        waves.make_wave(static_cast<std::uint16_t>(125 + (i % 64) * 250), static_cast<std::int8_t>(i % 49),
+                        100);
         times.push_back(ms_since(t0));
         if (log.count() == log.capacity()) {
             diagnostics::PortLogRing ring;
@@ -46,8 +49,8 @@ int main() {
 
     // Ten seconds of the stream with the emulated chip sounding and the speaker pulsing, in 12.5 ms blocks.
     emu::SoundStream stream{20};
-    const std::pair<std::uint8_t, std::uint8_t> regs[] = {{0x23, 0x21}, {0x63, 0xF0}, {0x83, 0xF0}, {0x43, 16},
-                                                          {0xA0, 0x93}, {0xB0, 0x36}};
+    const std::pair<std::uint8_t, std::uint8_t> regs[] = {{0x23, 0x21}, {0x63, 0xF0}, {0x83, 0xF0},
+                                                          {0x43, 16},   {0xA0, 0x93}, {0xB0, 0x36}};
     for (auto [r, v] : regs) {
         stream.write_port(0, 0x388, r);
         stream.write_port(0, 0x389, v);
@@ -63,7 +66,7 @@ int main() {
         stream.render(block.data(), 551, now);
     }
     const double cpu_ms = ms_since(t0);
-    std::printf("stream render (OPL2 + speaker): %.2f ms per second of audio (%.2f %% of a core)\n", cpu_ms / 10,
-                cpu_ms / 100);
+    std::printf("stream render (OPL2 + speaker): %.2f ms per second of audio (%.2f %% of a core)\n",
+                cpu_ms / 10, cpu_ms / 100);
     return 0;
 }

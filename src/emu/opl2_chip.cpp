@@ -22,7 +22,8 @@ constexpr std::uint8_t rhythm_register = 0xBD;
 Opl2Chip::Opl2Chip(int sample_rate)
     : chip_(std::make_unique<CTemuopl>(sample_rate, true, false)), scratch_(new short[scratch_frames]) {
     chip_->init();
-    for (std::uint8_t off : operator_offsets) chip_->write(total_level_base + off, total_level_silent);
+    for (std::uint8_t off : operator_offsets)
+        chip_->write(total_level_base + off, total_level_silent);
 }
 
 Opl2Chip::~Opl2Chip() = default;
@@ -59,7 +60,8 @@ void Opl2Chip::render_add(std::int32_t* mix, std::size_t frames) {
     while (frames > 0) {
         const std::size_t n = std::min(frames, scratch_frames);
         chip_->update(scratch_.get(), static_cast<int>(n));
-        for (std::size_t i = 0; i < n; ++i) mix[i] += scratch_[i];
+        for (std::size_t i = 0; i < n; ++i)
+            mix[i] += scratch_[i];
         mix += n;
         frames -= n;
     }

@@ -24,7 +24,7 @@ constexpr std::uint16_t soundblaster_fm_data_port = 0x221;
 constexpr std::uint8_t opl2_idle_status = 0x06;
 
 class Opl2Chip final : public PortDevice {
-public:
+  public:
     explicit Opl2Chip(int sample_rate);
     ~Opl2Chip() override;
     Opl2Chip(const Opl2Chip&) = delete;

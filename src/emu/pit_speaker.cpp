@@ -72,7 +72,8 @@ double PitSpeaker::high_fraction(double span) {
 void PitSpeaker::render_add(std::int32_t* mix, std::size_t frames) {
     if (!sounding()) {
         // The timer keeps counting while the speaker is off.
-        phase_ = std::fmod(phase_ + ticks_per_sample_ * static_cast<double>(frames), static_cast<double>(divisor_));
+        phase_ = std::fmod(phase_ + ticks_per_sample_ * static_cast<double>(frames),
+                           static_cast<double>(divisor_));
         return;
     }
     // Each sample is the square wave averaged over its interval, which keeps high tones free of the

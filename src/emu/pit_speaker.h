@@ -27,7 +27,7 @@ constexpr double pit_clock_hz = 3579545.0 / 3.0;
 constexpr std::int32_t speaker_amplitude = 8192;
 
 class PitSpeaker final : public PortDevice {
-public:
+  public:
     explicit PitSpeaker(int sample_rate);
 
     void attach_to(PortBus& bus);
@@ -41,18 +41,18 @@ public:
     std::uint32_t divisor() const { return divisor_; }
     bool sounding() const { return square_mode_ && (control_ & speaker_gate_bits) == speaker_gate_bits; }
 
-private:
+  private:
     // Fraction of the next `span` timer ticks that the output is high, advancing the phase.
     double high_fraction(double span);
 
     double ticks_per_sample_;
     std::uint32_t divisor_ = 65536;
-    std::uint8_t access_ = 3;     // bits 5-4 of the last command for channel 2
-    bool square_mode_ = false;    // mode 3 (or its alias 7)
-    bool expect_high_ = false;    // low/high byte flip-flop
+    std::uint8_t access_ = 3;  // bits 5-4 of the last command for channel 2
+    bool square_mode_ = false; // mode 3 (or its alias 7)
+    bool expect_high_ = false; // low/high byte flip-flop
     std::uint8_t count_low_ = 0;
-    std::uint8_t control_ = 0;    // last value written to port 0x61
-    double phase_ = 0;            // timer ticks into the current period
+    std::uint8_t control_ = 0; // last value written to port 0x61
+    double phase_ = 0;         // timer ticks into the current period
 };
 
 } // namespace kelvor::emu

@@ -10,7 +10,7 @@ namespace kelvor::emu {
 constexpr std::uint8_t floating_bus_value = 0xFF;
 
 class PortDevice {
-public:
+  public:
     virtual ~PortDevice() = default;
     virtual void write_port(std::uint16_t /*port*/, std::uint8_t /*value*/) {}
     // Nothing means the device leaves the bus floating for this port.
@@ -18,7 +18,7 @@ public:
 };
 
 class PortBus {
-public:
+  public:
     // `device` answers ports first..last (inclusive); it must outlive the bus.
     void attach(PortDevice& device, std::uint16_t first, std::uint16_t last);
 
@@ -26,7 +26,7 @@ public:
     std::uint8_t read(std::uint16_t port);
     bool claimed(std::uint16_t port) const { return device_at(port) != nullptr; }
 
-private:
+  private:
     struct Range {
         PortDevice* device;
         std::uint16_t first;

@@ -43,7 +43,8 @@ bool SoundStream::try_sleep() {
 }
 
 bool SoundStream::quiet_after(const std::int32_t* mix, std::size_t frames) {
-    if (image_ || speaker_.sounding() || opl2_.keyed_on() || queue_.front() != nullptr) return false;
+    if (images_.playing() || speaker_.sounding() || opl2_.keyed_on() || queue_.front() != nullptr)
+        return false;
     // A released note may still be fading.
     return std::all_of(mix, mix + frames, [](std::int32_t s) { return s == 0; });
 }
@@ -60,13 +61,25 @@ std::uint8_t SoundStream::read_port(std::uint16_t port) const {
     return floating_bus_value;
 }
 
-bool SoundStream::answers(std::uint16_t port) const { return bus_.claimed(port); }
+bool SoundStream::answers(std::uint16_t port) const {
+    return bus_.claimed(port);
+}
 
 void SoundStream::play(double time_ms, SampleImage samples) {
     push({StreamEvent::Kind::play, time_ms, 0, 0, std::move(samples)});
 }
 
-void SoundStream::stop(double time_ms) { push({StreamEvent::Kind::stop, time_ms, 0, 0, nullptr}); }
+void SoundStream::stop(double time_ms) {
+    push({StreamEvent::Kind::stop, time_ms, 0, 0, nullptr});
+}
+
+void SoundStream::route(double time_ms, StreamChannels channels) {
+    push({StreamEvent::Kind::route, time_ms, 0, static_cast<std::uint8_t>(channels), nullptr});
+}
+
+void SoundStream::soften_images(double time_ms, bool soft) {
+    push({StreamEvent::Kind::soft_images, time_ms, 0, static_cast<std::uint8_t>(soft), nullptr});
+}
 
 StreamStats SoundStream::stats() const {
     return {frames_done_.load(std::memory_order_relaxed), applied_.load(std::memory_order_relaxed),
@@ -84,11 +97,16 @@ void SoundStream::apply(StreamEvent& event) {
         bus_.write(event.port, event.value);
         break;
     case StreamEvent::Kind::play:
-        image_ = std::move(event.image);
-        image_pos_ = 0;
+        images_.play(std::move(event.image));
         break;
     case StreamEvent::Kind::stop:
-        image_.reset();
+        images_.stop();
+        break;
+    case StreamEvent::Kind::route:
+        channels_ = static_cast<StreamChannels>(event.value);
+        break;
+    case StreamEvent::Kind::soft_images:
+        images_.set_soft(event.value != 0);
         break;
     case StreamEvent::Kind::none:
         break;
@@ -100,11 +118,17 @@ void SoundStream::render_devices(std::int32_t* mix, std::size_t frames) {
     if (frames == 0) return;
     opl2_.render_add(mix, frames);
     speaker_.render_add(mix, frames);
-    if (image_) {
-        const std::size_t n = std::min(frames, image_->size() - image_pos_);
-        for (std::size_t i = 0; i < n; ++i) mix[i] += (*image_)[image_pos_ + i];
-        image_pos_ += n;
-        if (image_pos_ >= image_->size()) image_.reset();
+    images_.render_add(mix, frames);
+}
+
+void SoundStream::render_segment(std::int16_t* stereo, std::size_t from, std::size_t to) {
+    render_devices(mix_.data() + from, to - from);
+    const bool left = channels_ != StreamChannels::right_only;
+    const bool right = channels_ != StreamChannels::left_only;
+    for (std::size_t i = from; i < to; ++i) {
+        const auto s = static_cast<std::int16_t>(std::clamp(mix_[i], -32768, 32767));
+        stereo[2 * i] = left ? s : 0;
+        stereo[2 * i + 1] = right ? s : 0;
     }
 }
 
@@ -156,18 +180,12 @@ void SoundStream::render(std::int16_t* stereo, std::size_t frames, double now_ms
             late_.fetch_add(1, std::memory_order_relaxed);
         else
             pos = std::max(done, static_cast<std::size_t>(at));
-        render_devices(mix_.data() + done, pos - done);
+        render_segment(stereo, done, pos);
         done = pos;
         apply(*event);
         queue_.pop();
     }
-    render_devices(mix_.data() + done, frames - done);
-
-    for (std::size_t i = 0; i < frames; ++i) {
-        const auto s = static_cast<std::int16_t>(std::clamp(mix_[i], -32768, 32767));
-        stereo[2 * i] = s;
-        stereo[2 * i + 1] = s;
-    }
+    render_segment(stereo, done, frames);
     quiet_frames_ = quiet_after(mix_.data(), frames) ? quiet_frames_ + frames : 0;
     frame_ += frames;
     frames_done_.store(frame_, std::memory_order_relaxed);

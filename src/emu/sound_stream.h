@@ -1,6 +1,7 @@
 #pragma once
 // The one continuous audio stream of the program: the emulated OPL2 and PC speaker, and the wave images
-// the program plays, mixed into 16-bit stereo (mono into both channels) at 44100 samples per second.
+// the program plays, mixed into 16-bit stereo at 44100 samples per second: mono into both channels, or
+// into one of them alone when the stream is routed to one side.
 //
 // Two threads meet here. The user-interface thread stamps each port write and each image with the clock
 // and queues it; it never renders and never waits. The audio thread renders blocks and applies every
@@ -16,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "emu/image_player.h"
 #include "emu/opl2_chip.h"
 #include "emu/pit_speaker.h"
 #include "emu/port_bus.h"
@@ -32,10 +34,11 @@ constexpr double stream_settle_ms = 300;
 // leaves 500 ms of its 800 ms period silent), with room for ticks a busy machine delivers late.
 constexpr double stream_sleep_after_ms = 2000;
 
-using SampleImage = std::shared_ptr<const std::vector<std::int16_t>>;
+// Which channels the mix reaches.
+enum class StreamChannels : std::uint8_t { both, left_only, right_only };
 
 struct StreamEvent {
-    enum class Kind : std::uint8_t { none, port_write, play, stop };
+    enum class Kind : std::uint8_t { none, port_write, play, stop, route, soft_images };
     Kind kind = Kind::none;
     double time_ms = 0;
     std::uint16_t port = 0;
@@ -44,7 +47,7 @@ struct StreamEvent {
 };
 
 struct StreamStats {
-    std::uint64_t frames = 0;         // rendered so far
+    std::uint64_t frames = 0; // rendered so far
     std::uint64_t events_applied = 0;
     std::uint64_t events_late = 0;    // arrived after their sample position had been rendered
     std::uint64_t events_dropped = 0; // queue full
@@ -52,7 +55,7 @@ struct StreamStats {
 };
 
 class SoundStream {
-public:
+  public:
     // `latency_ms`: how far behind its time stamp an event sounds, beyond the server's own buffer;
     // it must cover the time between two render calls.
     explicit SoundStream(double latency_ms, std::size_t queue_capacity = 4096);
@@ -63,6 +66,10 @@ public:
     // Plays `samples` (mono) from `time_ms` on, cutting off the image still playing.
     void play(double time_ms, SampleImage samples);
     void stop(double time_ms);
+    // From `time_ms` on the mix reaches `channels` only; the other channel is silent.
+    void route(double time_ms, StreamChannels channels);
+    // Whether images started from `time_ms` on fade in and out (see ImagePlayer).
+    void soften_images(double time_ms, bool soft);
     // Whether a port write reaches a device of this stream.
     bool answers(std::uint16_t port) const;
 
@@ -89,10 +96,12 @@ public:
 
     StreamStats stats() const;
 
-private:
+  private:
     void push(StreamEvent event);
     void apply(StreamEvent& event);
     void render_devices(std::int32_t* mix, std::size_t frames);
+    // Renders frames [from, to) of the block and places them on the channels routed to.
+    void render_segment(std::int16_t* stereo, std::size_t from, std::size_t to);
     double event_frame(double time_ms) const;
     // Whether nothing could sound after this block (`mix` its samples).
     bool quiet_after(const std::int32_t* mix, std::size_t frames);
@@ -115,9 +124,9 @@ private:
     PortBus bus_;
     Opl2Chip opl2_{stream_sample_rate};
     PitSpeaker speaker_{stream_sample_rate};
-    SampleImage image_;
-    std::size_t image_pos_ = 0;
-    std::uint64_t frame_ = 0;   // first frame of the next block
+    ImagePlayer images_;
+    StreamChannels channels_ = StreamChannels::both;
+    std::uint64_t frame_ = 0; // first frame of the next block
     bool anchored_ = false;
     bool resync_ = false;
     bool fresh_ = false;
@@ -126,10 +135,10 @@ private:
     double first_lead_ = 0; // at the last fresh start
     double fresh_rise_ = 0; // how far the tracked lead rose above it while the buffer filled
     bool warming_up_ = false;
-    double offset_frames_ = 0;  // frame count minus clock in frames, tracked at its highest
+    double offset_frames_ = 0; // frame count minus clock in frames, tracked at its highest
     double window_start_ms_ = 0;
-    double current_max_ = 0;    // highest lead in the running window
-    double previous_max_ = 0;   // and in the one before
+    double current_max_ = 0;  // highest lead in the running window
+    double previous_max_ = 0; // and in the one before
     std::vector<std::int32_t> mix_;
     std::uint64_t quiet_frames_ = 0; // rendered since something could last sound
 };

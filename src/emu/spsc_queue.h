@@ -8,9 +8,8 @@
 
 namespace kelvor::emu {
 
-template <typename T>
-class SpscQueue {
-public:
+template <typename T> class SpscQueue {
+  public:
     explicit SpscQueue(std::size_t capacity) : slots_(capacity + 1) {}
 
     // Producer side. False when the queue is full (the item is not taken).
@@ -35,7 +34,7 @@ public:
         tail_.store((tail + 1) % slots_.size(), std::memory_order_release);
     }
 
-private:
+  private:
     std::vector<T> slots_;
     alignas(64) std::atomic<std::size_t> head_{0};
     alignas(64) std::atomic<std::size_t> tail_{0};

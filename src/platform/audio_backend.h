@@ -43,7 +43,7 @@ struct AudioFeed {
 
 // A device stream that runs its own thread and calls `feed.stream.render` whenever it needs samples.
 class AudioBackend {
-public:
+  public:
     virtual ~AudioBackend() = default;
     // Opens the default output and starts pulling; false (and silent) when the server cannot be reached
     // or refuses the stream.

@@ -74,6 +74,8 @@ void AudioEngine::wait_until_settled() {
         QThread::msleep(5);
 }
 
-int AudioEngine::output_device_count() { return static_cast<int>(QMediaDevices::audioOutputs().size()); }
+int AudioEngine::output_device_count() {
+    return static_cast<int>(QMediaDevices::audioOutputs().size());
+}
 
 } // namespace kelvor::platform

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "core/host/clock.h"
-#include "platform/audio_backend.h"
 #include "emu/sound_stream.h"
+#include "platform/audio_backend.h"
 
 namespace kelvor::platform {
 
@@ -28,7 +28,7 @@ struct AudioTiming {
 AudioTiming audio_timing_for(AudioBackendKind kind);
 
 class AudioEngine {
-public:
+  public:
     // `clock` must be the clock the user-interface side stamps its events with, and safe to read from
     // the audio thread.
     explicit AudioEngine(host::Clock& clock, AudioTiming timing = {});
@@ -55,7 +55,7 @@ public:
     // Number of audio output devices the system offers.
     static int output_device_count();
 
-private:
+  private:
     host::Clock& clock_;
     AudioTiming timing_;
     emu::SoundStream stream_;

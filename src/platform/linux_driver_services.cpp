@@ -15,7 +15,8 @@ bool LinuxDriverServices::fail(std::uint32_t code) {
 
 std::string LinuxDriverServices::key_of(const std::string& name) {
     std::string key = name;
-    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     return key;
 }
 
@@ -35,7 +36,9 @@ void LinuxDriverServices::remove_if_deleted(const std::string& key) {
     services_.erase(s);
 }
 
-bool LinuxDriverServices::installed(const std::string& name) const { return services_.count(key_of(name)) > 0; }
+bool LinuxDriverServices::installed(const std::string& name) const {
+    return services_.count(key_of(name)) > 0;
+}
 
 bool LinuxDriverServices::running(const std::string& name) const {
     const auto s = services_.find(key_of(name));
@@ -63,7 +66,8 @@ port::Handle LinuxDriverServices::create_service(port::Handle manager, const por
     const std::string key = key_of(config.service_name);
     const auto existing = services_.find(key);
     if (existing != services_.end()) {
-        fail(existing->second.marked_for_delete ? error_service_marked_for_delete : port::error_service_exists);
+        fail(existing->second.marked_for_delete ? error_service_marked_for_delete
+                                                : port::error_service_exists);
         return port::no_handle;
     }
     services_[key] = Service{config, false, false};

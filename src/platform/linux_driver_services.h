@@ -24,7 +24,7 @@ constexpr std::uint32_t error_service_marked_for_delete = 1072;
 constexpr std::uint32_t error_invalid_service_control = 1052;
 
 class LinuxDriverServices final : public port::DriverServices {
-public:
+  public:
     // `system_directory` is the folder the 95 family's device may be named under.
     LinuxDriverServices(host::PortIo& ports, std::string system_directory);
 
@@ -39,8 +39,9 @@ public:
 
     port::Handle open_device(const std::string& name, const port::DeviceOpen& how) override;
     bool close_handle(port::Handle device) override;
-    bool device_io_control(port::Handle device, std::uint32_t code, const std::uint8_t* in, std::uint32_t in_size,
-                           std::uint8_t* out, std::uint32_t out_size, std::uint32_t& bytes_returned) override;
+    bool device_io_control(port::Handle device, std::uint32_t code, const std::uint8_t* in,
+                           std::uint32_t in_size, std::uint8_t* out, std::uint32_t out_size,
+                           std::uint32_t& bytes_returned) override;
 
     std::uint32_t last_error() override { return last_error_; }
 
@@ -48,7 +49,7 @@ public:
     bool installed(const std::string& name) const;
     bool running(const std::string& name) const;
 
-private:
+  private:
     struct Service {
         port::ServiceConfig config;
         bool running = false;

@@ -92,7 +92,9 @@ std::unique_ptr<PortTrace> PortTrace::open(const std::string& path, host::PortIo
     return std::unique_ptr<PortTrace>(new PortTrace(f, inner, clock));
 }
 
-PortTrace::~PortTrace() { std::fclose(file_); }
+PortTrace::~PortTrace() {
+    std::fclose(file_);
+}
 
 void PortTrace::line(char dir, std::uint16_t port, std::uint8_t value) {
     std::fprintf(file_, "%.3f %c %04X %02X\n", clock_.now_ms(), dir, port, value);
@@ -124,11 +126,13 @@ PortAccess make_port_access(const std::string& ports_setting, const std::string&
             a.io = a.hardware.get();
             a.hardware_access = a.hardware->access();
         } else {
-            a.notice = "KELVOR_PORTS=hardware: " + error + ". Kelvor uses its emulated sound card and PC speaker.";
+            a.notice =
+                "KELVOR_PORTS=hardware: " + error + ". Kelvor uses its emulated sound card and PC speaker.";
         }
     } else if (!ports_setting.empty() && ports_setting != "emulated") {
-        a.notice = "KELVOR_PORTS=" + ports_setting +
-                   " is not known (use hardware or emulated). Kelvor uses its emulated sound card and PC speaker.";
+        a.notice =
+            "KELVOR_PORTS=" + ports_setting +
+            " is not known (use hardware or emulated). Kelvor uses its emulated sound card and PC speaker.";
     }
     if (!trace_path.empty()) {
         std::string error;
@@ -145,7 +149,8 @@ PortAccess make_port_access(const std::string& ports_setting, const std::string&
 
 host::OsVersion LinuxSystemInfo::os_version() {
     host::OsVersion v;
-    v.platform_id = access_ == HardwareAccess::dev_port ? host::platform_windows_nt : host::platform_windows_95;
+    v.platform_id =
+        access_ == HardwareAccess::dev_port ? host::platform_windows_nt : host::platform_windows_95;
     utsname u{};
     if (::uname(&u) == 0) {
         unsigned major = 0, minor = 0, patch = 0;
@@ -157,7 +162,9 @@ host::OsVersion LinuxSystemInfo::os_version() {
     return v;
 }
 
-std::string LinuxSystemInfo::system_directory() { return system_directory_path; }
+std::string LinuxSystemInfo::system_directory() {
+    return system_directory_path;
+}
 
 std::string LinuxSystemInfo::current_directory() {
     std::error_code ec;

@@ -17,12 +17,12 @@ namespace kelvor::platform {
 
 // Ports of the emulated bus: writes are stamped with the clock and queued for the audio thread.
 class EmulatedPortIo final : public host::PortIo {
-public:
+  public:
     EmulatedPortIo(emu::SoundStream& stream, host::Clock& clock) : stream_(stream), clock_(clock) {}
     bool write_port(std::uint16_t port, std::uint8_t value) override;
     bool read_port(std::uint16_t port, std::uint8_t& value) override;
 
-private:
+  private:
     emu::SoundStream& stream_;
     host::Clock& clock_;
 };
@@ -31,7 +31,7 @@ enum class HardwareAccess { none, io_permission, dev_port };
 
 // Real ports. Never created by tests: as root on a build host ioperm would succeed.
 class HardwarePortIo final : public host::PortIo {
-public:
+  public:
     // Tries ioperm for the ISA range, then /dev/port. `error` says why neither worked.
     static std::unique_ptr<HardwarePortIo> open(std::string& error);
     ~HardwarePortIo() override;
@@ -40,7 +40,7 @@ public:
     bool write_port(std::uint16_t port, std::uint8_t value) override;
     bool read_port(std::uint16_t port, std::uint8_t& value) override;
 
-private:
+  private:
     HardwarePortIo(HardwareAccess access, int fd) : access_(access), fd_(fd) {}
     HardwareAccess access_;
     int fd_ = -1;
@@ -48,7 +48,7 @@ private:
 
 // Writes each access to a trace file and passes it on.
 class PortTrace final : public host::PortIo {
-public:
+  public:
     // Appends to `path`; nullptr (with `error` set) when it cannot be opened.
     static std::unique_ptr<PortTrace> open(const std::string& path, host::PortIo& inner, host::Clock& clock,
                                            std::string& error);
@@ -57,8 +57,9 @@ public:
     bool write_port(std::uint16_t port, std::uint8_t value) override;
     bool read_port(std::uint16_t port, std::uint8_t& value) override;
 
-private:
-    PortTrace(std::FILE* file, host::PortIo& inner, host::Clock& clock) : file_(file), inner_(inner), clock_(clock) {}
+  private:
+    PortTrace(std::FILE* file, host::PortIo& inner, host::Clock& clock)
+        : file_(file), inner_(inner), clock_(clock) {}
     void line(char dir, std::uint16_t port, std::uint8_t value);
     std::FILE* file_;
     host::PortIo& inner_;
@@ -70,9 +71,9 @@ struct PortAccess {
     std::unique_ptr<EmulatedPortIo> emulated;
     std::unique_ptr<HardwarePortIo> hardware;
     std::unique_ptr<PortTrace> trace;
-    host::PortIo* io = nullptr;   // what the program calls
+    host::PortIo* io = nullptr; // what the program calls
     HardwareAccess hardware_access = HardwareAccess::none;
-    std::string notice;           // for the user when a setting could not be honoured, else empty
+    std::string notice; // for the user when a setting could not be honoured, else empty
 };
 
 // `ports_setting` and `trace_path` are the values of KELVOR_PORTS and KELVOR_PORT_TRACE (empty when unset).
@@ -83,14 +84,14 @@ PortAccess make_port_access(const std::string& ports_setting, const std::string&
 // On the emulated bus, and with ioperm, the program executes port I/O itself: the 95 family (with the
 // kernel's own version numbers). With only /dev/port a driver device reaches the ports: the NT family.
 class LinuxSystemInfo final : public host::SystemInfo {
-public:
+  public:
     explicit LinuxSystemInfo(HardwareAccess access) : access_(access) {}
     host::OsVersion os_version() override;
     std::string system_directory() override;
     std::string current_directory() override;
     bool file_exists(const std::string& path) override;
 
-private:
+  private:
     HardwareAccess access_;
 };
 

@@ -27,78 +27,79 @@ struct Proplist {
 };
 
 class PulseBackend final : public AudioBackend {
-public:
-  PulseBackend(AudioFeed feed, int buffer_bytes)
-      : feed_(feed), buffer_bytes_(buffer_bytes), identity_(program_stream_identity()) {}
-  ~PulseBackend() override { close(); }
+  public:
+    PulseBackend(AudioFeed feed, int buffer_bytes)
+        : feed_(feed), buffer_bytes_(buffer_bytes), identity_(program_stream_identity()) {}
+    ~PulseBackend() override { close(); }
 
-  bool open() override {
-      if (!wake_.valid()) return false;
-      loop_ = pa_threaded_mainloop_new();
-      if (!loop_) return false;
-      Proplist app;
-      app.set(PA_PROP_APPLICATION_NAME, identity_.application_name);
-      app.set(PA_PROP_APPLICATION_ID, identity_.application_id);
-      app.set(PA_PROP_APPLICATION_ICON_NAME, identity_.icon_name);
-      pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
-      context_ = pa_context_new_with_proplist(api, nullptr, app.p);
-      if (!context_) return fail();
-      pa_context_set_state_callback(context_, &PulseBackend::signal, this);
-      // Never start a server of our own: no server means no sound card.
-      if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return fail();
-      pa_threaded_mainloop_lock(loop_);
-      if (pa_threaded_mainloop_start(loop_) < 0) return fail_locked();
-      for (;;) {
-          const pa_context_state_t s = pa_context_get_state(context_);
-          if (s == PA_CONTEXT_READY) break;
-          if (!PA_CONTEXT_IS_GOOD(s)) return fail_locked();
-          pa_threaded_mainloop_wait(loop_);
-      }
-      if (!connect_stream()) return fail_locked();
-      for (;;) {
-          const pa_stream_state_t s = pa_stream_get_state(stream_);
-          if (s == PA_STREAM_READY) break;
-          if (!PA_STREAM_IS_GOOD(s)) return fail_locked();
-          pa_threaded_mainloop_wait(loop_);
-      }
-      wake_event_ = api->io_new(api, wake_.fd(), PA_IO_EVENT_INPUT, &PulseBackend::woken, this);
-      close_event_ = api->defer_new(api, &PulseBackend::close_asleep, this);
-      api->defer_enable(close_event_, 0);
-      feed_.stream.set_wake([this] { wake_.signal(); });
-      pa_threaded_mainloop_unlock(loop_);
-      return true;
-  }
+    bool open() override {
+        if (!wake_.valid()) return false;
+        loop_ = pa_threaded_mainloop_new();
+        if (!loop_) return false;
+        Proplist app;
+        app.set(PA_PROP_APPLICATION_NAME, identity_.application_name);
+        app.set(PA_PROP_APPLICATION_ID, identity_.application_id);
+        app.set(PA_PROP_APPLICATION_ICON_NAME, identity_.icon_name);
+        pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
+        context_ = pa_context_new_with_proplist(api, nullptr, app.p);
+        if (!context_) return fail();
+        pa_context_set_state_callback(context_, &PulseBackend::signal, this);
+        // Never start a server of our own: no server means no sound card.
+        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return fail();
+        pa_threaded_mainloop_lock(loop_);
+        if (pa_threaded_mainloop_start(loop_) < 0) return fail_locked();
+        for (;;) {
+            const pa_context_state_t s = pa_context_get_state(context_);
+            if (s == PA_CONTEXT_READY) break;
+            if (!PA_CONTEXT_IS_GOOD(s)) return fail_locked();
+            pa_threaded_mainloop_wait(loop_);
+        }
+        if (!connect_stream()) return fail_locked();
+        for (;;) {
+            const pa_stream_state_t s = pa_stream_get_state(stream_);
+            if (s == PA_STREAM_READY) break;
+            if (!PA_STREAM_IS_GOOD(s)) return fail_locked();
+            pa_threaded_mainloop_wait(loop_);
+        }
+        wake_event_ = api->io_new(api, wake_.fd(), PA_IO_EVENT_INPUT, &PulseBackend::woken, this);
+        close_event_ = api->defer_new(api, &PulseBackend::close_asleep, this);
+        api->defer_enable(close_event_, 0);
+        feed_.stream.set_wake([this] { wake_.signal(); });
+        pa_threaded_mainloop_unlock(loop_);
+        return true;
+    }
 
-private:
-  // With the main loop's lock held.
-  bool connect_stream() {
-      const pa_sample_spec spec{PA_SAMPLE_S16LE, emu::stream_sample_rate, 2};
-      Proplist media;
-      media.set(PA_PROP_MEDIA_ROLE, identity_.media_role);
-      stream_ = pa_stream_new_with_proplist(context_, identity_.media_name.c_str(), &spec, nullptr, media.p);
-      if (!stream_) return false;
-      pa_stream_set_state_callback(stream_, &PulseBackend::signal_stream, this);
-      pa_stream_set_write_callback(stream_, &PulseBackend::write, this);
-      pa_stream_set_underflow_callback(stream_, &PulseBackend::underflow, this);
-      const auto tlength = static_cast<std::uint32_t>(buffer_bytes_ / 4 * 4);
-      pa_buffer_attr attr{};
-      attr.maxlength = static_cast<std::uint32_t>(-1);
-      attr.tlength = tlength;
-      attr.prebuf = static_cast<std::uint32_t>(-1);
-      attr.minreq = tlength / 16 * 4; // a quarter of the target, in whole frames
-      attr.fragsize = static_cast<std::uint32_t>(-1);
-      return pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
-                                        nullptr) >= 0;
-  }
-  void drop_stream() {
-      if (!stream_) return;
-      pa_stream_set_state_callback(stream_, nullptr, nullptr);
-      pa_stream_set_write_callback(stream_, nullptr, nullptr);
-      pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
-      pa_stream_disconnect(stream_);
-      pa_stream_unref(stream_);
-      stream_ = nullptr;
-  }
+  private:
+    // With the main loop's lock held.
+    bool connect_stream() {
+        const pa_sample_spec spec{PA_SAMPLE_S16LE, emu::stream_sample_rate, 2};
+        Proplist media;
+        media.set(PA_PROP_MEDIA_ROLE, identity_.media_role);
+        stream_ =
+            pa_stream_new_with_proplist(context_, identity_.media_name.c_str(), &spec, nullptr, media.p);
+        if (!stream_) return false;
+        pa_stream_set_state_callback(stream_, &PulseBackend::signal_stream, this);
+        pa_stream_set_write_callback(stream_, &PulseBackend::write, this);
+        pa_stream_set_underflow_callback(stream_, &PulseBackend::underflow, this);
+        const auto tlength = static_cast<std::uint32_t>(buffer_bytes_ / 4 * 4);
+        pa_buffer_attr attr{};
+        attr.maxlength = static_cast<std::uint32_t>(-1);
+        attr.tlength = tlength;
+        attr.prebuf = static_cast<std::uint32_t>(-1);
+        attr.minreq = tlength / 16 * 4; // a quarter of the target, in whole frames
+        attr.fragsize = static_cast<std::uint32_t>(-1);
+        return pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
+                                          nullptr) >= 0;
+    }
+    void drop_stream() {
+        if (!stream_) return;
+        pa_stream_set_state_callback(stream_, nullptr, nullptr);
+        pa_stream_set_write_callback(stream_, nullptr, nullptr);
+        pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
+        pa_stream_disconnect(stream_);
+        pa_stream_unref(stream_);
+        stream_ = nullptr;
+    }
 
     bool fail_locked() {
         pa_threaded_mainloop_unlock(loop_);
@@ -130,7 +131,9 @@ private:
     }
 
     // Callbacks run in the main loop's thread, with its lock held.
-    static void signal(pa_context*, void* self) { pa_threaded_mainloop_signal(static_cast<PulseBackend*>(self)->loop_, 0); }
+    static void signal(pa_context*, void* self) {
+        pa_threaded_mainloop_signal(static_cast<PulseBackend*>(self)->loop_, 0);
+    }
     static void signal_stream(pa_stream*, void* self) {
         pa_threaded_mainloop_signal(static_cast<PulseBackend*>(self)->loop_, 0);
     }

@@ -6,8 +6,12 @@
 namespace kelvor::platform {
 namespace {
 
-std::uint32_t u32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24); }
-std::uint16_t u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t u32(const std::uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
+}
+std::uint16_t u16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 } // namespace
 
@@ -28,7 +32,8 @@ std::vector<std::int16_t> wave_image_samples(const std::vector<std::uint8_t>& im
             rate = u32(p + body + 4);
             bits = u16(p + body + 14);
         } else if (std::memcmp(p + at, "data", 4) == 0) {
-            if (tag != 1 || bits != 16 || rate != emu::stream_sample_rate || channels < 1 || channels > 2) return {};
+            if (tag != 1 || bits != 16 || rate != emu::stream_sample_rate || channels < 1 || channels > 2)
+                return {};
             const std::size_t frames = chunk / (2u * channels);
             std::vector<std::int16_t> out(frames);
             for (std::size_t i = 0; i < frames; ++i)
@@ -51,6 +56,8 @@ bool StreamAudioOut::play_image(const std::vector<std::uint8_t>& image) {
     return engine_.running();
 }
 
-void StreamAudioOut::stop() { engine_.stream().stop(engine_.clock().now_ms()); }
+void StreamAudioOut::stop() {
+    engine_.stream().stop(engine_.clock().now_ms());
+}
 
 } // namespace kelvor::platform

@@ -12,14 +12,14 @@ namespace kelvor::platform {
 std::vector<std::int16_t> wave_image_samples(const std::vector<std::uint8_t>& image);
 
 class StreamAudioOut final : public host::AudioOut {
-public:
+  public:
     explicit StreamAudioOut(AudioEngine& engine) : engine_(engine) {}
 
     bool play_image(const std::vector<std::uint8_t>& image) override;
     void stop() override;
     int output_device_count() override { return AudioEngine::output_device_count(); }
 
-private:
+  private:
     AudioEngine& engine_;
 };
 

@@ -14,9 +14,13 @@ constexpr int dots_per_meter_96dpi = 3780; // 96 / 0.0254, which Qt reads back a
 // Lines are cut a little beyond the image so their ends and caps never show at its edges.
 constexpr double clip_margin = 16;
 
-QColor to_qcolor(Rgb c) { return QColor(c.r, c.g, c.b); }
+QColor to_qcolor(Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
 
-QRgb to_qrgb(Rgb c) { return qRgb(c.r, c.g, c.b); }
+QRgb to_qrgb(Rgb c) {
+    return qRgb(c.r, c.g, c.b);
+}
 
 } // namespace
 
@@ -54,8 +58,8 @@ void QImageCanvas::line(chart::Px x1, chart::Px y1, chart::Px x2, chart::Px y2) 
     QPainter painter(&image_);
     prepare(painter);
     const int width = pen_width();
-    painter.setPen(QPen(to_qcolor(pen_colour()), width, Qt::SolidLine, width > 1 ? Qt::RoundCap : Qt::SquareCap,
-                        Qt::RoundJoin));
+    painter.setPen(QPen(to_qcolor(pen_colour()), width, Qt::SolidLine,
+                        width > 1 ? Qt::RoundCap : Qt::SquareCap, Qt::RoundJoin));
     painter.drawLine(QPoint(qRound(s.x1), qRound(s.y1)), QPoint(qRound(s.x2), qRound(s.y2)));
     painter.end();
     done();
@@ -99,7 +103,9 @@ void QImageCanvas::flood_fill(chart::Px x, chart::Px y, Rgb border) {
     // Scanline fill, four-connected; `seen` keeps pixels that already had the fill colour from being
     // visited again.
     std::vector<bool> seen(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), false);
-    auto idx = [w](int px, int py) { return static_cast<std::size_t>(py) * static_cast<std::size_t>(w) + px; };
+    auto idx = [w](int px, int py) {
+        return static_cast<std::size_t>(py) * static_cast<std::size_t>(w) + px;
+    };
     std::vector<QPoint> stack{QPoint(x, y)};
     while (!stack.empty()) {
         const QPoint p = stack.back();
@@ -107,9 +113,11 @@ void QImageCanvas::flood_fill(chart::Px x, chart::Px y, Rgb border) {
         const int py = p.y();
         if (seen[idx(p.x(), py)] || is_border(p.x(), py)) continue;
         int left = p.x();
-        while (left > 0 && !seen[idx(left - 1, py)] && !is_border(left - 1, py)) --left;
+        while (left > 0 && !seen[idx(left - 1, py)] && !is_border(left - 1, py))
+            --left;
         int right = p.x();
-        while (right + 1 < w && !seen[idx(right + 1, py)] && !is_border(right + 1, py)) ++right;
+        while (right + 1 < w && !seen[idx(right + 1, py)] && !is_border(right + 1, py))
+            ++right;
         auto* row = reinterpret_cast<QRgb*>(image_.scanLine(py));
         for (int px = left; px <= right; ++px) {
             row[px] = fill;

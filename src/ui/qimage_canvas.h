@@ -10,7 +10,7 @@
 namespace kelvor::ui {
 
 class QImageCanvas : public chart::Canvas {
-public:
+  public:
     // The image is created at the first drawing with the size `surface_size` gives then, and keeps that
     // size for good. `changed` is called after every drawing.
     explicit QImageCanvas(std::function<QSize()> surface_size, std::function<void()> changed = {});
@@ -24,7 +24,7 @@ public:
     void flood_fill(chart::Px x, chart::Px y, Rgb border) override;
     void text(chart::Px x, chart::Px y, const std::string& text) override;
 
-private:
+  private:
     bool ensure_surface();
     void done();
 

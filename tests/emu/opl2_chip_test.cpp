@@ -37,7 +37,9 @@ struct Opl2Rig {
     }
 };
 
-double chip_pitch(int mult, int block, int fnum) { return fnum * 49716.0 * mult / std::pow(2.0, 20 - block); }
+double chip_pitch(int mult, int block, int fnum) {
+    return fnum * 49716.0 * mult / std::pow(2.0, 20 - block);
+}
 
 TEST(Opl2Chip, PowersUpSilentSoAKeyedNoteWithoutALevelMakesNoSound) {
     Opl2Rig rig;

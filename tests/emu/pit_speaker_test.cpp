@@ -49,8 +49,8 @@ TEST(PitSpeaker, SoundsOnlyWithBothGateBitsSet) {
         std::uint8_t control;
         bool sounds;
     };
-    for (const Row& r : {Row{0x00, false}, Row{0x01, false}, Row{0x02, false}, Row{0x03, true}, Row{0x33, true},
-                         Row{0x30, false}}) {
+    for (const Row& r : {Row{0x00, false}, Row{0x01, false}, Row{0x02, false}, Row{0x03, true},
+                         Row{0x33, true}, Row{0x30, false}}) {
         SpeakerRig rig;
         rig.program(1193);
         rig.bus.write(system_control_port, r.control);

@@ -8,11 +8,11 @@
 #include "emu/opl2_chip.h"
 #include "emu/pit_speaker.h"
 #include "platform/audio_engine.h"
+#include "platform/monitor_recorder.h"
 #include "platform/port_access.h"
 #include "platform/sound_system.h"
 #include "platform/steady_clock.h"
 #include "platform/stream_audio_out.h"
-#include "platform/monitor_recorder.h"
 #include "support/audio_analysis.h"
 
 namespace kelvor::platform {
@@ -22,7 +22,7 @@ constexpr double rate = 44100;
 
 // Both backends the program can choose (KELVOR_AUDIO), each with its own timing.
 class AudioPaths : public ::testing::TestWithParam<AudioBackendKind> {
-protected:
+  protected:
     void SetUp() override {
         if (AudioEngine::output_device_count() == 0) GTEST_SKIP() << "no sound server";
         ASSERT_TRUE(engine.start());

@@ -13,7 +13,7 @@
 namespace kelvor::testing {
 
 class MonitorRecorder {
-public:
+  public:
     // False when no recording could be started (no sound server, no parec).
     bool start() {
         if (!dir_.isValid()) return false;
@@ -26,7 +26,8 @@ public:
         // Recording has begun once silence arrives.
         QElapsedTimer waited;
         waited.start();
-        while (QFile(path_).size() < 4 * 441 && waited.elapsed() < 5000) QThread::msleep(5);
+        while (QFile(path_).size() < 4 * 441 && waited.elapsed() < 5000)
+            QThread::msleep(5);
         return QFile(path_).size() >= 4 * 441;
     }
 
@@ -42,7 +43,7 @@ public:
         return out;
     }
 
-private:
+  private:
     QTemporaryDir dir_;
     QString path_;
     QProcess process_;

@@ -40,7 +40,8 @@ TEST(NoSoundServer, TheDataStreamFindsNoSoundcardAndNothingCrashes) {
     // The port paths still run on the emulated bus; with nobody rendering, its queue stays bounded.
     tone.settings().out_method = tone::meth_direct;
     EXPECT_TRUE(tone.Soundcard_present());
-    for (int i = 0; i < 5000; ++i) sound.ports().write_port(0x61, std::uint8_t(i & 3));
+    for (int i = 0; i < 5000; ++i)
+        sound.ports().write_port(0x61, std::uint8_t(i & 3));
     EXPECT_GT(sound.engine().stream().stats().events_dropped, 0u);
     EXPECT_EQ(dialogs.shown, 0);
     tone.free_waves();

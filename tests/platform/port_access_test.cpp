@@ -23,7 +23,8 @@ TEST(PortAccess, EmulatedByDefaultAndUnknownSettingsAreExplained) {
         const char* setting;
         bool notice;
     };
-    for (const Row& r : {Row{"", false}, Row{"emulated", false}, Row{"hardwar", true}, Row{"HARDWARE", true}}) {
+    for (const Row& r :
+         {Row{"", false}, Row{"emulated", false}, Row{"hardwar", true}, Row{"HARDWARE", true}}) {
         PortAccess a = make_port_access(r.setting, "", stream, clock);
         EXPECT_EQ(a.io, a.emulated.get()) << r.setting;
         EXPECT_EQ(a.hardware_access, HardwareAccess::none);
@@ -60,7 +61,8 @@ TEST(PortAccess, TraceFileGetsOneLinePerAccess) {
 
 TEST(PortAccess, SystemFamilyFollowsWhatUserCodeMayDoWithPorts) {
     EXPECT_EQ(LinuxSystemInfo(HardwareAccess::none).os_version().platform_id, host::platform_windows_95);
-    EXPECT_EQ(LinuxSystemInfo(HardwareAccess::io_permission).os_version().platform_id, host::platform_windows_95);
+    EXPECT_EQ(LinuxSystemInfo(HardwareAccess::io_permission).os_version().platform_id,
+              host::platform_windows_95);
     EXPECT_EQ(LinuxSystemInfo(HardwareAccess::dev_port).os_version().platform_id, host::platform_windows_nt);
     const host::OsVersion v = LinuxSystemInfo(HardwareAccess::none).os_version();
     EXPECT_GE(v.major, 2u); // the kernel's own numbers
@@ -71,9 +73,10 @@ TEST(PortAccess, SystemFamilyFollowsWhatUserCodeMayDoWithPorts) {
 }
 
 TEST(WaveImageSamples, ReadsOnlyPcm16AtTheStreamRate) {
-    std::vector<std::uint8_t> image = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                       18, 0, 0, 0, 1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0,
-                                       0, 0, 'd', 'a', 't', 'a', 4, 0, 0, 0, 0x01, 0x00, 0xFF, 0xFF};
+    std::vector<std::uint8_t> image = {'R', 'I', 'F',  'F',  0, 0, 0, 0,    'W',  'A',  'V', 'E',  'f',
+                                       'm', 't', ' ',  18,   0, 0, 0, 1,    0,    1,    0,   0x44, 0xAC,
+                                       0,   0,   0x88, 0x58, 1, 0, 2, 0,    16,   0,    0,   0,    'd',
+                                       'a', 't', 'a',  4,    0, 0, 0, 0x01, 0x00, 0xFF, 0xFF};
     EXPECT_EQ(wave_image_samples(image), (std::vector<std::int16_t>{1, -1}));
     auto wrong_rate = image;
     wrong_rate[24] = 0x22; // 22050 Hz
@@ -99,7 +102,7 @@ struct BusRecorder : host::PortIo {
 };
 
 class DriverServicesTest : public ::testing::Test {
-protected:
+  protected:
     BusRecorder bus;
     LinuxDriverServices services{bus, "/usr/lib/kelvor"};
     port::ServiceConfig config = [] {

@@ -42,8 +42,8 @@ struct PathCase {
     const char* name;
     tone::TOutputDevice device;
     tone::TOutputMethod method;
-    double freq_hz;  // what the path makes of 1000 Hz
-    double tone_ms;  // length of one tone burst
+    double freq_hz; // what the path makes of 1000 Hz
+    double tone_ms; // length of one tone burst
 };
 
 class StartSequence : public ::testing::TestWithParam<PathCase> {};
@@ -87,7 +87,8 @@ Recorded run_start_sequence(const PathCase& p) {
     // times the ticks really ran.
     double next = sound.clock().now_ms() + tick_ms;
     for (int tick = 1; tick <= 7; ++tick) {
-        while (sound.clock().now_ms() < next) QThread::usleep(200);
+        while (sound.clock().now_ms() < next)
+            QThread::usleep(200);
         next += tick_ms;
         run.ticked.push_back(sound.clock().now_ms());
         tone.tone_pulse();
@@ -127,8 +128,9 @@ TEST_P(StartSequence, MakesTheMeasuredToneOnItsPath) {
 
     // The chip's tone at level 12 (total level 48) lies 36 dB under its loudest; its floor (63) 47 dB.
     const double opl_db = opl2_full_level_db() - 36;
-    const int threshold = p.device == tone::dev_speaker ? 2000 : p.method == tone::meth_stream ? 100
-                          : int(32768 * std::pow(10.0, (opl_db - 5.5) / 20));
+    const int threshold = p.device == tone::dev_speaker   ? 2000
+                          : p.method == tone::meth_stream ? 100
+                                                          : int(32768 * std::pow(10.0, (opl_db - 5.5) / 20));
     const auto tones = testing::find_tones(rec, threshold, 60);
     // Lengths and spacings within 11 ms: a busy machine can make the recorder drop a 10 ms chunk. The
     // stream's own timing is held to a sample by its unit tests and measured by the benchmark.
@@ -138,11 +140,12 @@ TEST_P(StartSequence, MakesTheMeasuredToneOnItsPath) {
         const auto& t = tones[k];
         const double hz = testing::tone_frequency_hz(rec, t.begin, t.end, rate);
         EXPECT_NEAR(hz / p.freq_hz, 1.0, 0.0005) << p.name << " tone " << k << ": " << hz << " Hz";
-        const double sounding_ms = p.method == tone::meth_stream ? p.tone_ms : ticked[2 * k + 2] - ticked[2 * k + 1];
+        const double sounding_ms =
+            p.method == tone::meth_stream ? p.tone_ms : ticked[2 * k + 2] - ticked[2 * k + 1];
         EXPECT_NEAR(double(t.length()), sounding_ms * rate / 1000, slack) << p.name << " tone " << k;
         if (k > 0) {
-            EXPECT_NEAR(double(t.begin - tones[k - 1].begin), (ticked[2 * k + 1] - ticked[2 * k - 1]) * rate / 1000,
-                        slack)
+            EXPECT_NEAR(double(t.begin - tones[k - 1].begin),
+                        (ticked[2 * k + 1] - ticked[2 * k - 1]) * rate / 1000, slack)
                 << p.name << " onset " << k;
         }
         const std::size_t mid_from = t.begin + t.length() / 4, mid_to = t.end - t.length() / 4;
@@ -157,12 +160,12 @@ TEST_P(StartSequence, MakesTheMeasuredToneOnItsPath) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, StartSequence,
-    ::testing::Values(PathCase{"speaker", tone::dev_speaker, tone::meth_direct, emu::pit_clock_hz / 1193, tick_ms},
-                      PathCase{"speaker_driver", tone::dev_speaker, tone::meth_driver, emu::pit_clock_hz / 1193,
-                               tick_ms},
-                      PathCase{"opl2_direct", tone::dev_soundcard, tone::meth_direct, 659 * 49716.0 / 32768, tick_ms},
-                      PathCase{"opl2_driver", tone::dev_soundcard, tone::meth_driver, 659 * 49716.0 / 32768, tick_ms},
-                      PathCase{"data_stream", tone::dev_soundcard, tone::meth_stream, 1000, 300}),
+    ::testing::Values(
+        PathCase{"speaker", tone::dev_speaker, tone::meth_direct, emu::pit_clock_hz / 1193, tick_ms},
+        PathCase{"speaker_driver", tone::dev_speaker, tone::meth_driver, emu::pit_clock_hz / 1193, tick_ms},
+        PathCase{"opl2_direct", tone::dev_soundcard, tone::meth_direct, 659 * 49716.0 / 32768, tick_ms},
+        PathCase{"opl2_driver", tone::dev_soundcard, tone::meth_driver, 659 * 49716.0 / 32768, tick_ms},
+        PathCase{"data_stream", tone::dev_soundcard, tone::meth_stream, 1000, 300}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

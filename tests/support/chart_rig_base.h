@@ -14,8 +14,7 @@ struct FixedFrameControls : chart::FrameControls {
     bool f_extended_checked() const override { return extended; }
 };
 
-template <class Image>
-struct ChartRigBase {
+template <class Image> struct ChartRigBase {
     Image li;
     Image re;
     FixedFrameControls controls;

@@ -9,7 +9,7 @@
 namespace kelvor::testing {
 
 class RecordingAudioOut final : public host::AudioOut {
-public:
+  public:
     bool play_image(const std::vector<std::uint8_t>& image) override {
         calls.push_back("play");
         playing = &image;

@@ -19,7 +19,7 @@ struct CanvasOp {
 };
 
 class RecordingCanvas : public chart::Canvas {
-public:
+  public:
     std::vector<CanvasOp> ops;
 
     void line(chart::Px x1, chart::Px y1, chart::Px x2, chart::Px y2) override {
@@ -45,7 +45,7 @@ public:
         return nullptr;
     }
 
-private:
+  private:
     CanvasOp& record(CanvasOp::Kind kind, chart::Px x1, chart::Px y1, chart::Px x2, chart::Px y2) {
         CanvasOp op{kind, x1, y1, x2, y2, pen_colour(), pen_width(), fill_colour(), font_size(), {}, {}};
         ops.push_back(op);
@@ -55,18 +55,20 @@ private:
 
 // An image control of a fixed size drawing on a recording canvas.
 class RecordingImage : public chart::ImageControl {
-public:
+  public:
     RecordingImage(int w, int h) : w_(w), h_(h) {}
     int width() const override { return w_; }
     int height() const override { return h_; }
     chart::Canvas& canvas() override { return canvas_; }
     RecordingCanvas& recording() { return canvas_; }
-    void resize(int w, int h) { w_ = w; h_ = h; }
+    void resize(int w, int h) {
+        w_ = w;
+        h_ = h;
+    }
 
-private:
+  private:
     int w_, h_;
     RecordingCanvas canvas_;
 };
 
 } // namespace kelvor::testing
-

@@ -48,7 +48,8 @@ TEST(ChartImage, FrameColoursAfterTheMarginFill) {
         ChartRig rig(false, w, h, scale);
         const QImage& img = rig.li.image();
         const chart::TOhrGraph& g = rig.charts.Ohr_li_graph;
-        const int px_min = int(g.Px_min), px_max = int(g.Px_max), py_min = int(g.Py_min), py_max = int(g.Py_max);
+        const int px_min = int(g.Px_min), px_max = int(g.Px_max), py_min = int(g.Py_min),
+                  py_max = int(g.Py_max);
         ASSERT_EQ(img.size(), QSize(624, 416)); // created at the start-up size, never resized
 
         // Inside the plot only the background, the grid and the green normal curve.
@@ -80,13 +81,17 @@ TEST(ChartImage, FrameColoursAfterTheMarginFill) {
 
         // Border two pixels wide on all four sides.
         for (int x = 0; x < w; x += 7)
-            for (int y : {0, 1, h - 2, h - 1}) ASSERT_EQ(pixel(img, x, y), colours::black) << x << "," << y;
+            for (int y : {0, 1, h - 2, h - 1})
+                ASSERT_EQ(pixel(img, x, y), colours::black) << x << "," << y;
         for (int y = 0; y < h; y += 7)
-            for (int x : {0, 1, w - 2, w - 1}) ASSERT_EQ(pixel(img, x, y), colours::black) << x << "," << y;
+            for (int x : {0, 1, w - 2, w - 1})
+                ASSERT_EQ(pixel(img, x, y), colours::black) << x << "," << y;
 
         // Grid: the 1 kHz line below the curve, the 30 dB line right of 500 Hz, the plot's edges.
-        for (int y = g.y_pos(10); y <= py_max; ++y) ASSERT_EQ(pixel(img, g.x_pos(10), y), colours::black) << y;
-        for (int x = g.x_pos(6); x <= px_max; ++x) ASSERT_EQ(pixel(img, x, g.y_pos(30)), colours::black) << x;
+        for (int y = g.y_pos(10); y <= py_max; ++y)
+            ASSERT_EQ(pixel(img, g.x_pos(10), y), colours::black) << y;
+        for (int x = g.x_pos(6); x <= px_max; ++x)
+            ASSERT_EQ(pixel(img, x, g.y_pos(30)), colours::black) << x;
         for (int y = py_min; y <= py_max; y += 3)
             for (int x : {px_min, px_max}) {
                 const Rgb c = pixel(img, x, y);
@@ -123,7 +128,8 @@ TEST(ChartImage, ErasedMarkLeavesGridAndNoBlue) {
         rig.charts.draw_mark(ear_right, index);
         int blue = 0;
         for (int dy = -4; dy <= 4; ++dy)
-            for (int dx = -4; dx <= 4; ++dx) blue += pixel(img, x + dx, y + dy) == colours::blue;
+            for (int dx = -4; dx <= 4; ++dx)
+                blue += pixel(img, x + dx, y + dy) == colours::blue;
         EXPECT_GE(blue, 12) << int(index);
         rig.charts.draw_mark_centre(ear_right, index);
         EXPECT_TRUE(near_colour(img, x, y, colours::white));
@@ -131,10 +137,13 @@ TEST(ChartImage, ErasedMarkLeavesGridAndNoBlue) {
         for (int dy = -5; dy <= 5; ++dy)
             for (int dx = -5; dx <= 5; ++dx) {
                 const Rgb c = pixel(img, x + dx, y + dy);
-                EXPECT_FALSE(c == colours::blue || c == colours::white) << int(index) << ": " << dx << "," << dy;
+                EXPECT_FALSE(c == colours::blue || c == colours::white)
+                    << int(index) << ": " << dx << "," << dy;
             }
-        for (int dx = -3; dx <= 3; ++dx) EXPECT_EQ(pixel(img, x + dx, y), colours::black) << dx;
-        for (int dy = -3; dy <= 3; ++dy) EXPECT_EQ(pixel(img, x, y + dy), colours::black) << dy;
+        for (int dx = -3; dx <= 3; ++dx)
+            EXPECT_EQ(pixel(img, x + dx, y), colours::black) << dx;
+        for (int dy = -3; dy <= 3; ++dy)
+            EXPECT_EQ(pixel(img, x, y + dy), colours::black) << dy;
     }
 }
 
@@ -146,7 +155,8 @@ TEST(ChartImage, CurveToAFarLevelRunsOffTheSurface) {
     const QImage& img = rig.li.image();
     const chart::TOhrGraph& g = rig.charts.Ohr_li_graph;
     // Almost vertical: from (1000 Hz, 20 dB) down past the bottom of the bitmap.
-    for (int y : {g.y_pos(20) + 2, 200, 300, 415}) EXPECT_TRUE(near_colour(img, g.x_pos(10), y, colours::blue)) << y;
+    for (int y : {g.y_pos(20) + 2, 200, 300, 415})
+        EXPECT_TRUE(near_colour(img, g.x_pos(10), y, colours::blue)) << y;
 }
 
 TEST(ChartImage, ControlShowsItsSurfaceUnscaledFromTheTopLeft) {
@@ -165,7 +175,8 @@ TEST(ChartImage, RendersBothRangesForInspection) {
         ChartRig rig(extended);
         const int y = extended ? 426 : 0;
         // Left ear: a measured curve in automatic mode.
-        for (auto [index, level] : {std::pair{22, 25}, {20, 30}, {18, 20}, {14, 15}, {10, 10}, {6, 15}, {2, 20}})
+        for (auto [index, level] :
+             {std::pair{22, 25}, {20, 30}, {18, 20}, {14, 15}, {10, 10}, {6, 15}, {2, 20}})
             hearing::set_result_entry(rig.test.results_li, index, hearing::index_to_freq(index), level);
         if (extended) {
             hearing::set_result_entry(rig.test.results_li, 28, 16000, 45);

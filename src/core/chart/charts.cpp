@@ -45,9 +45,13 @@ void Charts::clear_chart(std::int8_t ear, int index_max) {
     chart::draw_line(g, test_.norm_values, colours::normal_green, test_.f_min, test_.f_max);
 }
 
-void Charts::clear_Chart_li() { clear_chart(hearing::ear_left, track_max(hearing::ear_left)); }
+void Charts::clear_Chart_li() {
+    clear_chart(hearing::ear_left, track_max(hearing::ear_left));
+}
 
-void Charts::clear_Chart_re() { clear_chart(hearing::ear_right, track_max(hearing::ear_right)); }
+void Charts::clear_Chart_re() {
+    clear_chart(hearing::ear_right, track_max(hearing::ear_right));
+}
 
 void Charts::redraw_Chart_li() {
     clear_Chart_li();

@@ -15,7 +15,7 @@ namespace kelvor::chart {
 
 // What the charts read from the main window's controls.
 class FrameControls {
-public:
+  public:
     virtual ~FrameControls() = default;
     // Maximum of the ear's frequency track bar: the index of f_max.
     virtual int track_max(std::int8_t ear) const = 0;
@@ -24,21 +24,21 @@ public:
 
 // The same read from the main window's control state.
 class MessungFrameControls : public FrameControls {
-public:
+  public:
     explicit MessungFrameControls(const hearing::MessungControls& controls) : c_(controls) {}
     int track_max(std::int8_t ear) const override {
         return ear == hearing::ear_left ? c_.F_Leiste_li.maximum : c_.F_Leiste_re.maximum;
     }
     bool f_extended_checked() const override { return c_.f_extended.checked; }
 
-private:
+  private:
     const hearing::MessungControls& c_;
 };
 
 class Charts : public hearing::ChartControl {
     ChartState state_; // first: the graphs keep a pointer to it
 
-public:
+  public:
     Charts(ImageControl& li_img, ImageControl& re_img, const hearing::TestState& test);
 
     // The controls the frame reads. The window logic is created with the charts, so they are given
@@ -71,7 +71,7 @@ public:
     TOhrGraph Ohr_li_graph;
     TOhrGraph Ohr_re_graph;
 
-private:
+  private:
     TOhrGraph& graph(std::int8_t ear) { return ear == hearing::ear_left ? Ohr_li_graph : Ohr_re_graph; }
     const std::string& text(int slot) const;
     int track_max(std::int8_t ear) const;

@@ -14,7 +14,9 @@ namespace {
 constexpr double px_limit = 1.0e9;
 
 // Integer division truncating toward zero.
-Px div(Px a, Px b) { return a / b; }
+Px div(Px a, Px b) {
+    return a / b;
+}
 
 struct LevelLabel {
     const char* text;
@@ -22,7 +24,13 @@ struct LevelLabel {
 };
 
 constexpr std::array<LevelLabel, 7> level_labels{{
-    {" -10", -10}, {"   0", 0}, {"  10", 10}, {"  20", 20}, {"  30", 30}, {"  40", 40}, {"  50", 50},
+    {" -10", -10},
+    {"   0", 0},
+    {"  10", 10},
+    {"  20", 20},
+    {"  30", 30},
+    {"  40", 40},
+    {"  50", 50},
 }};
 
 struct FreqLabel {
@@ -31,7 +39,14 @@ struct FreqLabel {
 };
 
 constexpr std::array<FreqLabel, 8> freq_labels{{
-    {"125", 2}, {"250", 4}, {"500", 6}, {"1K", 10}, {"2K", 14}, {"4K", 18}, {"8K", 22}, {"16K", 28},
+    {"125", 2},
+    {"250", 4},
+    {"500", 6},
+    {"1K", 10},
+    {"2K", 14},
+    {"4K", 18},
+    {"8K", 22},
+    {"16K", 28},
 }};
 
 } // namespace
@@ -144,9 +159,11 @@ void TOhrGraph::draw_chart(const FrameInputs& inputs) {
 
     draw_border();
 
-    for (const auto& label : level_labels) x_Grid_line(0, inputs.track_max_li, label.level);
+    for (const auto& label : level_labels)
+        x_Grid_line(0, inputs.track_max_li, label.level);
 
-    for (int position = 0; position <= 22; position += 2) y_Grid_line(position, -10, 50);
+    for (int position = 0; position <= 22; position += 2)
+        y_Grid_line(position, -10, 50);
     if (inputs.f_extended_checked) {
         y_Grid_line(hearing::freq_to_index(10000), -10, 50);
         y_Grid_line(hearing::freq_to_index(12000), -10, 50);
@@ -157,8 +174,10 @@ void TOhrGraph::draw_chart(const FrameInputs& inputs) {
     c.set_fill_colour(colours::margin_grey);
     c.flood_fill(5, 100, colours::black);
 
-    for (const auto& label : level_labels) Skale_y_label(label.text, label.level);
-    for (const auto& label : freq_labels) Skale_x_label(label.text, label.position);
+    for (const auto& label : level_labels)
+        Skale_y_label(label.text, label.level);
+    for (const auto& label : freq_labels)
+        Skale_x_label(label.text, label.position);
 
     text_px(x_pos(-6), y_pos(-28), inputs.title);
     text_px(div(3 * img->width(), 100), y_pos(15) - 7, "dB");

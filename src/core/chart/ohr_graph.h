@@ -23,17 +23,17 @@ struct ChartState {
 
 // What the empty frame reads from outside the chart besides the chart state.
 struct FrameInputs {
-    std::uint16_t f_max = 8000;   // right end of the frequency range, Hz
-    int track_max_li = 22;        // maximum of the left frequency track bar (index of f_max)
+    std::uint16_t f_max = 8000; // right end of the frequency range, Hz
+    int track_max_li = 22;      // maximum of the left frequency track bar (index of f_max)
     bool f_extended_checked = false;
-    std::string title;            // "Ohr" / "Ear"
+    std::string title; // "Ohr" / "Ear"
 };
 
 // Rounds half to even to a pixel; values beyond any surface saturate instead of overflowing.
 Px to_px(double value);
 
 class TOhrGraph {
-public:
+  public:
     explicit TOhrGraph(const ChartState& state) : state_(&state) {}
 
     ImageControl* img = nullptr;
@@ -73,7 +73,7 @@ public:
     // The surface of the control; only valid after init.
     Canvas& canvas() { return img->canvas(); }
 
-private:
+  private:
     const ChartState* state_;
 };
 

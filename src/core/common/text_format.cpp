@@ -11,10 +11,14 @@ std::string number_text(double value, int width) {
     // invoking undefined behaviour.
     double cut = std::trunc(value);
     long long whole = 0;
-    if (std::isnan(cut)) whole = 0;
-    else if (cut >= 9.2e18) whole = std::numeric_limits<long long>::max();
-    else if (cut <= -9.2e18) whole = std::numeric_limits<long long>::min();
-    else whole = static_cast<long long>(cut);
+    if (std::isnan(cut))
+        whole = 0;
+    else if (cut >= 9.2e18)
+        whole = std::numeric_limits<long long>::max();
+    else if (cut <= -9.2e18)
+        whole = std::numeric_limits<long long>::min();
+    else
+        whole = static_cast<long long>(cut);
     std::string digits = std::to_string(whole);
     if (static_cast<int>(digits.size()) < width) digits.insert(0, width - digits.size(), ' ');
     return digits;
@@ -27,6 +31,8 @@ std::string port_value_text(std::uint16_t port, std::uint8_t value) {
     return buf;
 }
 
-double round_half_even(double value) { return std::nearbyint(value); }
+double round_half_even(double value) {
+    return std::nearbyint(value);
+}
 
 } // namespace kelvor

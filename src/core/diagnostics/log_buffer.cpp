@@ -30,7 +30,8 @@ void LogBuffer::add_line(const std::string& text) {
 }
 
 void LogBuffer::show(PortLogRing& ring) {
-    for (std::size_t i = 0; i < count_; ++i) ring.put(slots_[i]);
+    for (std::size_t i = 0; i < count_; ++i)
+        ring.put(slots_[i]);
     count_ = 0;
 }
 

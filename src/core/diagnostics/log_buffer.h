@@ -14,7 +14,7 @@ constexpr std::uint16_t log_capacity_default = 40;
 
 // The 16-line memo that shows the logs, and the program-wide display position.
 class PortLogRing {
-public:
+  public:
     static constexpr std::size_t line_count = 16;
 
     const std::array<std::string, line_count>& lines() const { return lines_; }
@@ -25,13 +25,13 @@ public:
     // Joined with line breaks, as the memo shows it.
     std::string text() const;
 
-private:
+  private:
     std::array<std::string, line_count> lines_{};
     std::uint16_t position_ = 0; // wraps at 65536, which keeps it right modulo 16
 };
 
 class LogBuffer {
-public:
+  public:
     LogBuffer(std::string name, std::uint16_t capacity);
 
     const std::string& name() const { return name_; }
@@ -44,7 +44,7 @@ public:
     // Moves every waiting line into the ring and empties the buffer.
     void show(PortLogRing& ring);
 
-private:
+  private:
     std::string name_;
     std::vector<std::string> slots_; // allocated once
     std::size_t count_ = 0;

@@ -15,7 +15,7 @@ namespace kelvor::hearing {
 
 // The tone output front.
 class ToneControl {
-public:
+  public:
     virtual ~ToneControl() = default;
     virtual void set_level(std::int8_t level_db) = 0;
     virtual void set_frequency(std::uint16_t freq_hz) = 0;
@@ -41,7 +41,7 @@ public:
 
 // The two audiogram charts. `ear` is ear_left or ear_right; marks sit at (index, 40 dB).
 class ChartControl {
-public:
+  public:
     virtual ~ChartControl() = default;
     // Full redraw of one ear's chart (frame, scales, normal curve); `index_max` is the maximum of that
     // ear's frequency track bar, the right end of its axis.
@@ -63,7 +63,7 @@ public:
 
 // What the range switching reads from the output settings dialog's radio buttons.
 class SettingsQuery {
-public:
+  public:
     virtual ~SettingsQuery() = default;
     virtual bool nt_family_selected() const = 0;
     virtual bool data_stream_selected() const = 0;
@@ -71,7 +71,7 @@ public:
 
 // The output settings dialog as the main window drives it.
 class SettingsDialog : public SettingsQuery {
-public:
+  public:
     // Start tells the dialog the platform family: it selects that family's entries, copies its device and
     // method into the output settings and re-evaluates the frequency range.
     virtual void nt_layout() = 0;

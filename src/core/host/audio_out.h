@@ -6,7 +6,7 @@
 namespace kelvor::host {
 
 class AudioOut {
-public:
+  public:
     virtual ~AudioOut() = default;
     // Starts playing `image` asynchronously, cutting off whatever this output still plays. The image must
     // stay unchanged until the next call (or until stop()): the service may still be reading it.

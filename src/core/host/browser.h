@@ -6,7 +6,7 @@
 namespace kelvor::host {
 
 class Browser {
-public:
+  public:
     virtual ~Browser() = default;
     // False when no registered handler could be started for `address`.
     virtual bool open_with_handler(const std::string& address) = 0;

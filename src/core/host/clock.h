@@ -5,7 +5,7 @@
 namespace kelvor::host {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds since an arbitrary fixed start; never goes back.
     virtual double now_ms() = 0;

@@ -6,7 +6,7 @@
 namespace kelvor::host {
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     virtual void message_box(const std::string& text) = 0;
 };

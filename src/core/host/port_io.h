@@ -5,7 +5,7 @@
 namespace kelvor::host {
 
 class PortIo {
-public:
+  public:
     virtual ~PortIo() = default;
     // False when the byte could not be written (no access): the caller shows its port message.
     virtual bool write_port(std::uint16_t port, std::uint8_t value) = 0;

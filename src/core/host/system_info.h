@@ -18,7 +18,7 @@ struct OsVersion {
 };
 
 class SystemInfo {
-public:
+  public:
     virtual ~SystemInfo() = default;
     virtual OsVersion os_version() = 0;
     virtual std::string system_directory() = 0;

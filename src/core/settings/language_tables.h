@@ -23,14 +23,14 @@ const TextTable& english_table();
 
 // The current table, English at start.
 class Languages {
-public:
+  public:
     const TextTable& current() const { return current_; }
     const std::string& text(int slot) const { return current_.at(static_cast<std::size_t>(slot)); }
     bool german() const { return german_; }
     void use_german();
     void use_english();
 
-private:
+  private:
     TextTable current_ = english_table();
     bool german_ = false;
 };

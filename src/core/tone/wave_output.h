@@ -6,7 +6,7 @@
 namespace kelvor::tone {
 
 class WaveOutput {
-public:
+  public:
     virtual ~WaveOutput() = default;
     virtual void make_wave(std::uint16_t freq_hz, std::int8_t level_db, std::uint16_t cal_volume) = 0;
     virtual void play_wave() = 0;

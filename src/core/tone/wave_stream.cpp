@@ -13,16 +13,19 @@ void put_u16(std::uint8_t* at, std::uint16_t v) {
 }
 
 void put_u32(std::uint8_t* at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
 }
 
 void put_tag(std::uint8_t* at, const char* tag) {
-    for (int i = 0; tag[i] != '\0'; ++i) at[i] = static_cast<std::uint8_t>(tag[i]);
+    for (int i = 0; tag[i] != '\0'; ++i)
+        at[i] = static_cast<std::uint8_t>(tag[i]);
 }
 
 // Header layout (little-endian):
 //   0 "RIFF" | 4 data size + 38 | 8 "WAVEfmt " | 16 format size 18 | 20 PCM tag 1 | 22 channels
-//  24 rate   | 28 bytes/second  | 32 block align | 34 bits/sample | 36 extra size 0 | 38 "data" | 42 data size
+//  24 rate   | 28 bytes/second  | 32 block align | 34 bits/sample | 36 extra size 0 | 38 "data" | 42 data
+//  size
 void write_header(std::uint8_t* h) {
     put_tag(h + 0, "RIFF");
     put_u32(h + 4, wave_data_size + 38);
@@ -64,7 +67,8 @@ WaveValues write_wav(std::vector<std::uint8_t>& image, std::uint16_t freq_hz, st
     const double omega = values.frequency * 2.0 * std::numbers::pi;
     std::uint8_t* out = image.data() + wave_header_size;
     for (std::uint32_t t = 0; t < wave_sample_count; ++t) {
-        const auto s = static_cast<std::int32_t>(std::trunc(std::sin(t * omega / wave_sample_rate) * values.amplitude));
+        const auto s =
+            static_cast<std::int32_t>(std::trunc(std::sin(t * omega / wave_sample_rate) * values.amplitude));
         put_u16(out + 2 * t, static_cast<std::uint16_t>(s & 0xFFFF));
     }
     return values;
@@ -89,8 +93,8 @@ void WaveStream::make_wave(std::uint16_t freq_hz, std::int8_t level_db, std::uin
     buf.valid = true;
     if (current_ != 0) {
         sound_log_.add_line(" Freq: " + std::to_string(buf.values.frequency) + " Hz " +
-                            std::to_string(buf.values.level) + " dB  Volume: " +
-                            std::to_string(buf.values.amplitude));
+                            std::to_string(buf.values.level) +
+                            " dB  Volume: " + std::to_string(buf.values.amplitude));
     }
     current_ = target;
 }
@@ -114,6 +118,8 @@ void WaveStream::free_waves() {
     }
 }
 
-int WaveStream::output_device_count() { return audio_.output_device_count(); }
+int WaveStream::output_device_count() {
+    return audio_.output_device_count();
+}
 
 } // namespace kelvor::tone

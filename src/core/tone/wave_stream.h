@@ -22,7 +22,7 @@ constexpr std::uint16_t wave_base_amplitude = 100;
 constexpr std::uint16_t wave_block_align = (wave_channels * wave_bits_per_sample) / 8;
 constexpr std::uint32_t wave_bytes_per_second = wave_block_align * wave_sample_rate;
 constexpr std::uint32_t wave_sample_count = (wave_duration_ms * wave_sample_rate) / 1000; // 13230
-constexpr std::uint32_t wave_data_size = wave_sample_count * wave_block_align;             // 26460
+constexpr std::uint32_t wave_data_size = wave_sample_count * wave_block_align;            // 26460
 constexpr std::size_t wave_header_size = 46;
 constexpr std::size_t wave_image_size = wave_header_size + wave_data_size; // 26506
 
@@ -49,7 +49,7 @@ struct WaveBuffer {
 };
 
 class WaveStream final : public WaveOutput {
-public:
+  public:
     // `sound_log` is the "SOUND" log buffer.
     WaveStream(host::AudioOut& audio, diagnostics::LogBuffer& sound_log);
 
@@ -62,7 +62,7 @@ public:
     int current() const { return current_; }
     const WaveBuffer& buffer(int which) const { return buffers_.at(static_cast<std::size_t>(which - 1)); }
 
-private:
+  private:
     // Stops the sound service first when it may still be reading buffer `which`.
     void release_for_rewrite(int which);
 

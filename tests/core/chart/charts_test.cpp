@@ -43,12 +43,12 @@ TEST(Charts, SegmentsAreClippedKeepingTheirSlope) {
         bool visible;
         Segment out;
     } rows[] = {
-        {{10, 10, 20, 20}, true, {10, 10, 20, 20}},        // inside
-        {{-50, 50, 150, 50}, true, {0, 50, 100, 50}},      // through both sides
-        {{50, 50, 50, 1e9}, true, {50, 50, 50, 100}},      // far below
-        {{200, 200, 300, 300}, false, {}},                 // outside
-        {{-10, 50, 50, -10}, true, {0, 40, 40, 0}},        // across a corner
-        {{150, 0, 150, 100}, false, {}},                   // parallel, outside
+        {{10, 10, 20, 20}, true, {10, 10, 20, 20}},   // inside
+        {{-50, 50, 150, 50}, true, {0, 50, 100, 50}}, // through both sides
+        {{50, 50, 50, 1e9}, true, {50, 50, 50, 100}}, // far below
+        {{200, 200, 300, 300}, false, {}},            // outside
+        {{-10, 50, 50, -10}, true, {0, 40, 40, 0}},   // across a corner
+        {{150, 0, 150, 100}, false, {}},              // parallel, outside
     };
     for (const auto& row : rows) {
         Segment s = row.in;

@@ -68,7 +68,8 @@ TEST(Curves, MeasuredCurveJoinsFilledEntriesInsideTheRange) {
         const std::size_t before = rig.ops(ear_left).size();
         rig.charts.Messwerte_zeichnen();
         std::vector<Line> expected;
-        for (const auto& [a, b] : c.segments) expected.push_back(line_of(rig.charts.Ohr_li_graph, a, b));
+        for (const auto& [a, b] : c.segments)
+            expected.push_back(line_of(rig.charts.Ohr_li_graph, a, b));
         EXPECT_EQ(lines_in(rig.ops(ear_left), before, colours::blue), expected);
         EXPECT_EQ(rig.ops(ear_right).size(), 0u); // each ear's curve only on its own chart
     }
@@ -83,7 +84,8 @@ TEST(Curves, NormalCurveSpansTheRange) {
         ASSERT_EQ(lines.size(), ext ? 27u : 20u);
         const Point first = ext ? Point{1, 47} : Point{2, 35};
         const Point last = ext ? Point{28, 22} : Point{22, 5};
-        EXPECT_EQ((Line{lines.front()[0], lines.front()[1]}), (Line{g.x_pos(first.index), g.y_pos(first.level)}));
+        EXPECT_EQ((Line{lines.front()[0], lines.front()[1]}),
+                  (Line{g.x_pos(first.index), g.y_pos(first.level)}));
         EXPECT_EQ((Line{lines.back()[2], lines.back()[3]}), (Line{g.x_pos(last.index), g.y_pos(last.level)}));
     }
 }
@@ -97,8 +99,10 @@ TEST(Curves, NormalValuesCoverEveryScalePosition) {
         EXPECT_EQ(norm.entries[i].flag, 1) << int(i);
         EXPECT_EQ(norm.entries[i].freq, hearing::index_to_freq(i)) << int(i);
     }
-    const std::pair<int, double> spots[] = {{1, 47}, {2, 35}, {9, 0}, {12, 0}, {17, -9}, {22, 5}, {28, 22}, {30, 26}};
-    for (auto [index, level] : spots) EXPECT_EQ(norm.entries[index].level, level) << index;
+    const std::pair<int, double> spots[] = {{1, 47},  {2, 35}, {9, 0},   {12, 0},
+                                            {17, -9}, {22, 5}, {28, 22}, {30, 26}};
+    for (auto [index, level] : spots)
+        EXPECT_EQ(norm.entries[index].level, level) << index;
 }
 
 struct MarkOp {
@@ -140,7 +144,8 @@ TEST(Curves, MarkCentreAndEraseSequences) {
             const MarkOp& want = step.ops[i];
             EXPECT_EQ(op.kind, want.kind) << i;
             EXPECT_EQ(std::tuple(op.x1, op.y1, op.x2, op.y2),
-                      std::tuple(x + want.dx1, y + want.dy1, x + want.dx2, y + want.dy2)) << i;
+                      std::tuple(x + want.dx1, y + want.dy1, x + want.dx2, y + want.dy2))
+                << i;
             EXPECT_EQ(op.pen, want.pen) << i;
             EXPECT_EQ(op.pen_width, want.width) << i;
             if (op.kind == CanvasOp::ellipse) {

@@ -19,7 +19,9 @@ struct PlotRect {
 
 TEST(OhrGraph, PlotRectangleFollowsTheControlSize) {
     const PlotRect rows[] = {
-        {240, 160, 60, 221, 40, 136}, {480, 320, 120, 442, 80, 272}, {624, 416, 156, 574, 104, 354},
+        {240, 160, 60, 221, 40, 136},
+        {480, 320, 120, 442, 80, 272},
+        {624, 416, 156, 574, 104, 354},
         {308, 206, 77, 283, 52, 175}, // a quarter of 206 is 51.5: halves go to the even neighbour
     };
     for (const auto& row : rows) {
@@ -54,7 +56,8 @@ TEST(OhrGraph, LevelPositionsStayDefinedFarOutsideTheAxis) {
     rig.charts.clear_Chart_li();
     const TOhrGraph& g = rig.charts.Ohr_li_graph;
     const int expected[] = {40, 56, 72, 88, 104, 120, 136};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(g.y_pos(-10 + 10 * i), expected[i]);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(g.y_pos(-10 + 10 * i), expected[i]);
     // A level read from a damaged file: far below the chart, never wrapped around to its top.
     EXPECT_EQ(g.y_pos(65535), 104912);
     EXPECT_EQ(g.y_pos(-65535), 40 - 65525 * 16 / 10);
@@ -64,9 +67,15 @@ TEST(OhrGraph, PixelConversionSaturatesAndRoundsHalfToEven) {
     const struct {
         double in;
         Px out;
-    } rows[] = {{2.5, 2},          {3.5, 4},         {-2.5, -2}, {1e300, 1000000000}, {-1e300, -1000000000},
-                {std::numeric_limits<double>::infinity(), 1000000000}, {std::numeric_limits<double>::quiet_NaN(), 0}};
-    for (const auto& row : rows) EXPECT_EQ(to_px(row.in), row.out) << row.in;
+    } rows[] = {{2.5, 2},
+                {3.5, 4},
+                {-2.5, -2},
+                {1e300, 1000000000},
+                {-1e300, -1000000000},
+                {std::numeric_limits<double>::infinity(), 1000000000},
+                {std::numeric_limits<double>::quiet_NaN(), 0}};
+    for (const auto& row : rows)
+        EXPECT_EQ(to_px(row.in), row.out) << row.in;
 }
 
 struct LabelRow {
@@ -105,10 +114,10 @@ TEST(OhrGraph, LabelPositionsAtThreeSizes) {
             bool level_tick = false, freq_tick = false;
             for (const auto& op : canvas.ops) {
                 if (op.kind != CanvasOp::line || op.pen_width != 1 || !(op.pen == colours::black)) continue;
-                level_tick |= op.x1 == row.level_tick_x && op.x2 == g.Px_min && op.y1 == g.y_pos(50) &&
-                              op.y2 == op.y1;
-                freq_tick |= op.x1 == g.x_pos(10) && op.x2 == op.x1 && op.y1 == row.freq_tick_y &&
-                             op.y2 == g.Py_min;
+                level_tick |=
+                    op.x1 == row.level_tick_x && op.x2 == g.Px_min && op.y1 == g.y_pos(50) && op.y2 == op.y1;
+                freq_tick |=
+                    op.x1 == g.x_pos(10) && op.x2 == op.x1 && op.y1 == row.freq_tick_y && op.y2 == g.Py_min;
             }
             EXPECT_TRUE(level_tick);
             EXPECT_TRUE(freq_tick);
@@ -118,7 +127,8 @@ TEST(OhrGraph, LabelPositionsAtThreeSizes) {
             EXPECT_EQ(std::pair(db->x1, db->y1), std::pair(row.db_x, row.db_y));
             const CanvasOp* title = canvas.find_text("Ear");
             ASSERT_NE(title, nullptr);
-            EXPECT_EQ(std::pair(title->x1, title->y1), std::pair(ext ? row.title_x_ext : row.title_x, row.title_y));
+            EXPECT_EQ(std::pair(title->x1, title->y1),
+                      std::pair(ext ? row.title_x_ext : row.title_x, row.title_y));
             const CanvasOp* ear = canvas.find_text("left");
             ASSERT_NE(ear, nullptr);
             EXPECT_EQ(std::pair(ear->x1, ear->y1), std::pair(row.ear_x, row.ear_y));
@@ -170,7 +180,8 @@ TEST(OhrGraph, FrameIsPaintedInOrderAndClosesThePlotArea) {
     for (const auto& op : ops)
         level_lines += op.kind == CanvasOp::line && op.y1 == op.y2 && op.x1 == g.Px_min && op.x2 == g.Px_max;
     EXPECT_EQ(level_lines, 7);
-    EXPECT_EQ(vertical_grid_x(ops, g), (std::vector<int>{60, 60, 87, 114, 129, 141, 156, 167, 183, 194, 210, 221, 221}));
+    EXPECT_EQ(vertical_grid_x(ops, g),
+              (std::vector<int>{60, 60, 87, 114, 129, 141, 156, 167, 183, 194, 210, 221, 221}));
 
     // The range label lands on the "8K" label and is painted after it; "16K" falls right of the plot.
     const CanvasOp* k8 = rig.re.recording().find_text("8K");
@@ -214,7 +225,8 @@ TEST(OhrGraph, LinesLeaveTheOutlineAsTheyFoundIt) {
     EXPECT_EQ(rig.li.canvas().fill_colour(), colours::margin_grey);
     // The frame ends with the border once more, over labels that reach into it; the normal curve follows.
     std::size_t curve = 0;
-    while (curve < ops.size() && !(ops[curve].pen == colours::normal_green)) ++curve;
+    while (curve < ops.size() && !(ops[curve].pen == colours::normal_green))
+        ++curve;
     ASSERT_GT(curve, 4u);
     const CanvasOp& last = ops[curve - 1];
     EXPECT_EQ(std::tuple(last.x1, last.y1, last.x2, last.y2, last.pen_width), std::tuple(1, 159, 1, 1, 2));
@@ -225,7 +237,8 @@ TEST(OhrGraph, NoTextTableLeavesTitleAndEarWordUnwritten) {
     rig.charts.use_texts(nullptr);
     rig.charts.clear_Chart_li();
     int texts = 0;
-    for (const auto& op : rig.ops(ear_left)) texts += op.kind == CanvasOp::write;
+    for (const auto& op : rig.ops(ear_left))
+        texts += op.kind == CanvasOp::write;
     EXPECT_EQ(texts, 7 + 8 + 1 + 1); // level labels, frequency labels, "dB", range label
     EXPECT_EQ(rig.li.recording().find_text("Ear"), nullptr);
 

@@ -44,12 +44,15 @@ struct ProcedureRig {
         charts.state().Ohr_img = {240, 160};
     }
 
-    std::vector<CanvasOp> take(testing::RecordingImage& image) { return std::exchange(image.recording().ops, {}); }
+    std::vector<CanvasOp> take(testing::RecordingImage& image) {
+        return std::exchange(image.recording().ops, {});
+    }
 };
 
 int count(const std::vector<CanvasOp>& ops, CanvasOp::Kind kind, Rgb pen) {
     int n = 0;
-    for (const auto& op : ops) n += op.kind == kind && op.pen == pen;
+    for (const auto& op : ops)
+        n += op.kind == kind && op.pen == pen;
     return n;
 }
 

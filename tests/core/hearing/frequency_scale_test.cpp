@@ -20,7 +20,8 @@ TEST(FrequencyScale, TableFrequenciesMapBothWays) {
 }
 
 TEST(FrequencyScale, OffScaleValuesLandOn500Hz) {
-    for (std::uint16_t f : {0, 600, 19999, 65535}) EXPECT_EQ(freq_to_index(f), 0) << f;
+    for (std::uint16_t f : {0, 600, 19999, 65535})
+        EXPECT_EQ(freq_to_index(f), 0) << f;
     for (std::uint8_t i : {0, 31, 255}) {
         EXPECT_EQ(index_to_freq(i), 500) << int(i);
         EXPECT_DOUBLE_EQ(index_ln_freq(i), 6.215) << int(i);
@@ -36,7 +37,8 @@ TEST(FrequencyScale, StoredLogarithmsStayCloseToTheNaturalLogarithms) {
 TEST(FrequencyScale, LnSeries) {
     EXPECT_DOUBLE_EQ(ln_series(1), 0.0);
     EXPECT_DOUBLE_EQ(ln_series(0.5), -2.0 / 3.0); // the loop does not run below 1
-    for (double x : {75.0, 125.0, 8000.0, 16000.0}) EXPECT_NEAR(ln_series(x), std::log(x), 0.0001) << x;
+    for (double x : {75.0, 125.0, 8000.0, 16000.0})
+        EXPECT_NEAR(ln_series(x), std::log(x), 0.0001) << x;
 }
 
 } // namespace

@@ -538,12 +538,12 @@ TEST(Controls, EveryControlAndMenuEntryIsVisitedOnceUnderItsOwnName) {
     c.for_each([&](Control& control) { names.push_back(control.name); });
     std::sort(names.begin(), names.end());
     std::vector<std::string> expected{
-        "Messung",    "Panel_TM",   "Frequenz_",  "Test_F",      "Kopfhoerer", "Dezibel_",  "Test_db",
-        "Noise_on",   "Messung_",   "Ohr_li_img", "Ohr_re_img",  "F_Leiste_li", "F_Leiste_re", "f_No",
-        "Memo1_D",    "Memo1_E",    "PortData",   "StatusBar1",  "Panel_bot",  "clear_li",  "Messung_li",
-        "Ohr_gif_li", "db_Progress", "Ohr_gif_re", "Messung_re", "clear_re",   "f_extended", "auto",
-        "f_fine",     "F_dn",       "T_2_dBup",   "dB_up",       "ok_select",  "db_dn",     "T_6_dBdn",
-        "F_up",       "Start",      "db_reset",   "speichern",   "Drucken",    "Name_label", "Testname"};
+        "Messung",    "Panel_TM",    "Frequenz_",  "Test_F",     "Kopfhoerer",  "Dezibel_",    "Test_db",
+        "Noise_on",   "Messung_",    "Ohr_li_img", "Ohr_re_img", "F_Leiste_li", "F_Leiste_re", "f_No",
+        "Memo1_D",    "Memo1_E",     "PortData",   "StatusBar1", "Panel_bot",   "clear_li",    "Messung_li",
+        "Ohr_gif_li", "db_Progress", "Ohr_gif_re", "Messung_re", "clear_re",    "f_extended",  "auto",
+        "f_fine",     "F_dn",        "T_2_dBup",   "dB_up",      "ok_select",   "db_dn",       "T_6_dBdn",
+        "F_up",       "Start",       "db_reset",   "speichern",  "Drucken",     "Name_label",  "Testname"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names, expected);
 

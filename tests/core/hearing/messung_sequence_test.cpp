@@ -1,7 +1,7 @@
 // The automatic walk over frequencies and ears, driven only by the two timers' tick handlers.
 #include <functional>
-#include <ostream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -63,7 +63,9 @@ struct WalkCase {
 };
 
 // Names the case in test output instead of a dump of its bytes.
-void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const WalkCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AutomaticWalk : public ::testing::TestWithParam<WalkCase> {};
 

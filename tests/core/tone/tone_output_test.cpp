@@ -264,9 +264,11 @@ TEST_F(ToneOutputTest, StartOutputProbesThenSilencesTheSpeakerThenInitialisesThe
     EXPECT_TRUE(tone.start_output());
     const std::vector<PortWrite> probe =
         regs({{0x23, 0x21}, {0x63, 0xF0}, {0x83, 0xF0}, {0xA0, 0x44}, {0xB0, 0x32}});
-    const std::vector<PortWrite> speaker = {{0x61, 0x00, 0}, {0x43, 0xB6, 0}, {0x42, 0xA9, 0}, {0x42, 0x04, 0}};
+    const std::vector<PortWrite> speaker = {
+        {0x61, 0x00, 0}, {0x43, 0xB6, 0}, {0x42, 0xA9, 0}, {0x42, 0x04, 0}};
     ASSERT_GT(ports.writes.size(), probe.size() + speaker.size());
-    EXPECT_THAT(std::vector<PortWrite>(ports.writes.begin(), ports.writes.begin() + 10), ElementsAreArray(probe));
+    EXPECT_THAT(std::vector<PortWrite>(ports.writes.begin(), ports.writes.begin() + 10),
+                ElementsAreArray(probe));
     EXPECT_THAT(std::vector<PortWrite>(ports.writes.begin() + 10, ports.writes.begin() + 14),
                 ElementsAreArray(speaker));
     EXPECT_EQ(ports.writes[14].port, addr); // the chip's initialisation follows

@@ -19,10 +19,10 @@ struct AmplitudeRow {
 };
 
 TEST(WaveAmplitude, FollowsTheLevelInDecibelsAboveTheCalibration) {
-    const AmplitudeRow rows[] = {{0, 100, 100},   {2, 100, 125},   {10, 100, 316},  {12, 100, 398},
-                                 {20, 100, 1000}, {24, 100, 1584}, {30, 100, 3162}, {40, 100, 10000},
-                                 {46, 100, 19952}, {48, 100, 25118}, {12, 50, 199}, {48, 50, 12559},
-                                 {0, 2, 2},       {-2, 100, 79}};
+    const AmplitudeRow rows[] = {{0, 100, 100},    {2, 100, 125},    {10, 100, 316},  {12, 100, 398},
+                                 {20, 100, 1000},  {24, 100, 1584},  {30, 100, 3162}, {40, 100, 10000},
+                                 {46, 100, 19952}, {48, 100, 25118}, {12, 50, 199},   {48, 50, 12559},
+                                 {0, 2, 2},        {-2, 100, 79}};
     for (const auto& r : rows)
         EXPECT_EQ(wave_amplitude(r.level, wave_base_amplitude, r.cal_volume), r.amplitude)
             << int(r.level) << " dB at " << r.cal_volume << " %";
@@ -48,9 +48,11 @@ TEST(WriteWav, CalibrationToneImageByteForByte) {
     EXPECT_EQ(std::vector<std::uint8_t>(image.begin(), image.begin() + 46), header);
 
     const std::int16_t first[] = {0, 56, 111, 164, 214, 260};
-    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(sample_at(image, i), first[i]) << i;
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(sample_at(image, i), first[i]) << i;
     int peak = 0;
-    for (std::size_t i = 0; i < wave_sample_count; ++i) peak = std::max(peak, std::abs(int(sample_at(image, i))));
+    for (std::size_t i = 0; i < wave_sample_count; ++i)
+        peak = std::max(peak, std::abs(int(sample_at(image, i))));
     EXPECT_EQ(peak, 397); // truncation never reaches the amplitude itself
 }
 
@@ -62,7 +64,7 @@ TEST(WriteWav, NegativeSamplesKeepTheirTwosComplementForm) {
 }
 
 class WaveStreamTest : public ::testing::Test {
-protected:
+  protected:
     testing::RecordingAudioOut audio;
     diagnostics::LogBuffer sound_log{"SOUND", 40};
     WaveStream stream{audio, sound_log};
