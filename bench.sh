@@ -2,7 +2,7 @@
 # Installs what is missing, builds and runs the benchmarks (bench/README.md says what each measures).
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps
+scripts/install-deps test
 # The program as run.sh builds it (-O2): GCC 12 at -O3 reports a false -Wrestrict in string assignments.
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVOR_TESTS=OFF >/dev/null
 cmake --build build-bench -j "$(nproc)"

@@ -19,20 +19,19 @@ SoundStream::SoundStream(double latency_ms, std::size_t queue_capacity)
 
 void SoundStream::push(StreamEvent event) {
     if (!queue_.push(std::move(event))) dropped_.fetch_add(1, std::memory_order_relaxed);
-    // The event is in the queue before we look at the flag, and try_sleep sets the flag before it looks
-    // at the queue: one of the two sides always sees the other, so no event is left asleep.
-    std::atomic_thread_fence(std::memory_order_seq_cst);
-    if (asleep_.load(std::memory_order_relaxed) && asleep_.exchange(false) && wake_) wake_();
+    // Both sides swap the flag after touching the queue, and swaps of one atomic are taken one after
+    // the other, each seeing what the one before wrote: either we take the audio side's "asleep" and
+    // wake it, or our swap came first and the audio side, swapping after us, sees this event queued.
+    if (asleep_.exchange(false, std::memory_order_acq_rel) && wake_) wake_();
 }
 
 bool SoundStream::try_sleep() {
     if (quiet_frames_ < static_cast<std::uint64_t>(stream_sleep_after_ms * stream_samples_per_ms))
         return false;
     if (queue_.front() != nullptr) return false;
-    asleep_.store(true);
-    std::atomic_thread_fence(std::memory_order_seq_cst);
+    asleep_.exchange(true, std::memory_order_acq_rel);
     // An event queued meanwhile: stay awake, unless its sender already took the flag and is waking us.
-    if (queue_.front() != nullptr && asleep_.exchange(false)) return false;
+    if (queue_.front() != nullptr && asleep_.exchange(false, std::memory_order_acq_rel)) return false;
     quiet_frames_ = 0;
     resync_ = true;
     if (measuring_rise_) {
