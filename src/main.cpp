@@ -1,6 +1,7 @@
 // Wiring only: the application, the program's parts, the event loop.
 #include <QApplication>
 
+#include "ui/accessible_buttons.h"
 #include "ui/desktop_identity.h"
 #include "ui/messung_window.h"
 #include "ui/program.h"
@@ -8,6 +9,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kelvor::ui::use_desktop_identity(app);
+    kelvor::ui::use_accessible_buttons();
     app.setFont(kelvor::ui::messung_font());
     kelvor::ui::Program program;
     program.show();
