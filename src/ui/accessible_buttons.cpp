@@ -36,7 +36,11 @@ class CheckableButtonAccessible : public QAccessibleWidget {
 
     void doAction(const QString& action) override {
         if (action == toggleAction() || action == pressAction()) {
-            if (clickable() && button()->isEnabled()) button()->click();
+            // After the request has been answered, as Qt's own press does: a click handler may open a
+            // modal message box, and the assistive technology would wait for its answer until the box
+            // is closed.
+            if (clickable() && button()->isEnabled())
+                QMetaObject::invokeMethod(button(), &QAbstractButton::click, Qt::QueuedConnection);
             return;
         }
         QAccessibleWidget::doAction(action);

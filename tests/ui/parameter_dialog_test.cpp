@@ -137,6 +137,7 @@ TEST(ParameterDialog, ARadioPressedThroughAccessibilityReachesTheLogic) {
     QAccessibleInterface* radio = QAccessible::queryAccessibleInterface(r.find("MethB_Port_Driver"));
     ASSERT_NE(radio, nullptr);
     radio->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QApplication::processEvents();
     EXPECT_EQ(r.out.out_method, tone::meth_driver);
     EXPECT_TRUE(r.c.MethB_Port_Driver.checked);
     EXPECT_TRUE(r.find<QAbstractButton>("MethB_Port_Driver")->isChecked()); // and it stays so
