@@ -1,0 +1,159 @@
+"""A private desktop for one run of the program: a PulseAudio server with one null sink, an Xvfb
+display, a session bus and the accessibility bus on it. Every daemon is a child of this process, is
+stopped by its own PID, and leaves its output in the run's folder."""
+
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import tempfile
+import time
+
+
+class EnvironmentError_(RuntimeError):
+    pass
+
+
+def _wait_for(predicate, seconds, what):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if predicate():
+            return
+        time.sleep(0.05)
+    raise EnvironmentError_(what)
+
+
+class Desktop:
+    """Use as a context manager. `env` is what a program started inside needs; `folder` is the run's
+    own folder (logs, the sound server's runtime files)."""
+
+    def __init__(self, sound=True, display=True, accessibility=True, keep=False):
+        self.sound = sound
+        self.display = display
+        self.accessibility = accessibility and display
+        self.keep = keep
+        self.folder = tempfile.mkdtemp(prefix="kelvor-e2e.")
+        self.env = {}
+        self._children = []  # (name, Popen), stopped in reverse order
+
+    # ------------------------------------------------------------------ start and stop
+
+    def __enter__(self):
+        try:
+            self._start()
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+        return False
+
+    def _spawn(self, name, argv, env, **kw):
+        log = open(os.path.join(self.folder, name + ".log"), "wb")
+        proc = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=kw.pop("stdout", log),
+                                stderr=log, **kw)
+        log.close()
+        self._children.append((name, proc))
+        return proc
+
+    def _start(self):
+        base = dict(os.environ)
+        for var in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS",
+                    "PULSE_SERVER", "PULSE_SINK", "QT_QPA_PLATFORM", "CUPS_SERVER_UNUSED"):
+            base.pop(var, None)
+        runtime = os.path.join(self.folder, "runtime")
+        os.makedirs(runtime, mode=0o700)
+        base["XDG_RUNTIME_DIR"] = runtime
+        base["PULSE_RUNTIME_PATH"] = os.path.join(runtime, "pulse")
+        # Nothing of the user's own configuration reaches the daemons or the program.
+        base["HOME"] = os.path.join(self.folder, "home")
+        os.makedirs(base["HOME"])
+        base["XDG_CONFIG_HOME"] = os.path.join(base["HOME"], ".config")
+        if self.sound:
+            self._start_pulse(base)
+        else:
+            # A server address that nothing answers, and no autospawn.
+            base["PULSE_SERVER"] = "unix:" + os.path.join(runtime, "no-sound-server")
+            os.makedirs(base["XDG_CONFIG_HOME"] + "/pulse", exist_ok=True)
+            with open(base["XDG_CONFIG_HOME"] + "/pulse/client.conf", "w") as f:
+                f.write("autospawn = no\n")
+        if self.display:
+            self._start_xvfb(base)
+        if self.accessibility:
+            self._start_buses(base)
+            base["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        self.env = base
+
+    def _start_pulse(self, env):
+        config = os.path.join(self.folder, "default.pa")
+        with open(config, "w") as f:
+            f.write("load-module module-native-protocol-unix\n"
+                    "load-module module-null-sink sink_name=kelvor_e2e norewinds=1 rate=44100 channels=2\n"
+                    "set-default-sink kelvor_e2e\n"
+                    "set-default-source kelvor_e2e.monitor\n")
+        self._spawn("pulseaudio", ["pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
+                                   "--use-pid-file=no", "--system=no", "-n", "-F", config,
+                                   "--log-target=file:" + os.path.join(self.folder, "pulse-server.log")],
+                    env)
+
+        def answers():
+            return subprocess.run(["pactl", "info"], env=env, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL, timeout=5).returncode == 0
+        _wait_for(answers, 15, "PulseAudio did not start (see %s)" % self.folder)
+
+    def _start_xvfb(self, env):
+        # Xvfb picks a free display itself and writes its number once it takes connections.
+        read_end, write_end = os.pipe()
+        try:
+            self._spawn("xvfb", ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                                 "-nolisten", "tcp"], env, pass_fds=[write_end])
+        finally:
+            os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number.isdigit():
+            raise EnvironmentError_("Xvfb did not start (see %s)" % self.folder)
+        env["DISPLAY"] = ":" + number
+
+        def answers():
+            with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+                try:
+                    s.connect("/tmp/.X11-unix/X" + number)
+                    return True
+                except OSError:
+                    return False
+        _wait_for(answers, 15, "the display :%s takes no connections" % number)
+
+    def _start_buses(self, env):
+        proc = self._spawn("dbus-session", ["dbus-daemon", "--session", "--nofork", "--print-address=1",
+                                            "--nopidfile"], env, stdout=subprocess.PIPE)
+        address = proc.stdout.readline().decode().strip()
+        proc.stdout.close()
+        if not address:
+            raise EnvironmentError_("the session bus did not start")
+        env["DBUS_SESSION_BUS_ADDRESS"] = address
+        # The launcher starts the accessibility bus (a dbus-daemon of its own) and ends it when it ends.
+        self._spawn("at-spi-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env)
+
+        def registered():
+            r = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+                                "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=env,
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=5)
+            return r.returncode == 0 and b"string" in r.stdout
+        _wait_for(registered, 15, "the accessibility bus did not start")
+
+    def stop(self):
+        while self._children:
+            name, proc = self._children.pop()
+            if proc.poll() is None:
+                proc.send_signal(signal.SIGTERM)
+                try:
+                    proc.wait(5)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+                    proc.wait(5)
+        if not self.keep:
+            shutil.rmtree(self.folder, ignore_errors=True)
