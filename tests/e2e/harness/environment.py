@@ -3,6 +3,7 @@ display, a session bus and the accessibility bus on it. Every daemon is a child 
 stopped by its own PID, and leaves its output in the run's folder."""
 
 import os
+import random
 import shutil
 import signal
 import socket
@@ -13,6 +14,16 @@ import time
 
 class EnvironmentError_(RuntimeError):
     pass
+
+
+def _answers(address):
+    """Whether a Unix socket at `address` (a leading NUL: the abstract namespace) takes a connection."""
+    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+        try:
+            s.connect(address)
+            return True
+        except OSError:
+            return False
 
 
 def _wait_for(predicate, seconds, what):
@@ -105,27 +116,21 @@ class Desktop:
         _wait_for(answers, 15, "PulseAudio did not start (see %s)" % self.folder)
 
     def _start_xvfb(self, env):
-        # Xvfb picks a free display itself and writes its number once it takes connections.
-        read_end, write_end = os.pipe()
-        try:
-            self._spawn("xvfb", ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                                 "-nolisten", "tcp"], env, pass_fds=[write_end])
-        finally:
-            os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip()
-        if not number.isdigit():
-            raise EnvironmentError_("Xvfb did not start (see %s)" % self.folder)
-        env["DISPLAY"] = ":" + number
-
-        def answers():
-            with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
-                try:
-                    s.connect("/tmp/.X11-unix/X" + number)
-                    return True
-                except OSError:
-                    return False
-        _wait_for(answers, 15, "the display :%s takes no connections" % number)
+        # A display number nobody uses, also not through the abstract socket a client tries first
+        # (a display of another mount namespace shows no lock file here, but takes our clients).
+        for _ in range(100):
+            number = random.randint(200, 999)
+            if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
+                continue
+            if _answers("\0/tmp/.X11-unix/X%d" % number):
+                continue
+            break
+        else:
+            raise EnvironmentError_("no free display number")
+        self._spawn("xvfb", ["Xvfb", ":%d" % number, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"], env)
+        env["DISPLAY"] = ":%d" % number
+        _wait_for(lambda: _answers("/tmp/.X11-unix/X%d" % number), 15,
+                  "the display :%d takes no connections (see %s)" % (number, self.folder))
 
     def _start_buses(self, env):
         proc = self._spawn("dbus-session", ["dbus-daemon", "--session", "--nofork", "--print-address=1",

@@ -25,6 +25,7 @@ sys.path.insert(0, HERE)
 
 from environment import Desktop  # noqa: E402
 import hearing  # noqa: E402
+from program import Fail, RunningProgram  # noqa: E402
 
 EXIT_PASSED, EXIT_FAILED, EXIT_TOO_BUSY = 0, 1, 77
 
@@ -100,10 +101,6 @@ class Path:
         return 48
 
 
-class Fail(Exception):
-    pass
-
-
 class Listener:
     def __init__(self, args):
         self.args = args
@@ -136,38 +133,33 @@ class Listener:
 
     def launch(self, desktop):
         self.desktop = desktop
-        os.environ.update(desktop.env)  # the accessibility library finds the bus through them
-        import ui
-        self.ui = ui
         self.work = os.path.join(desktop.folder, "work")
         os.makedirs(self.work)
         if not self.args.first_use:
             # Results of an earlier test: Start takes the program as used before, Save replaces them.
             with open(os.path.join(self.work, "Kelvor.dat"), "wb") as f:
                 f.write(b"(; la; 1000; 30; ); \r\n(; ra;  500; 40; ); \r\n")
-        env = dict(desktop.env)
-        if self.args.audio:
-            env["KELVOR_AUDIO"] = self.args.audio
-        self.program_log = os.path.join(desktop.folder, "kelvor.log")
-        self.program = subprocess.Popen([self.args.binary], cwd=self.work, env=env, stdin=subprocess.DEVNULL,
-                                        stdout=open(self.program_log, "wb"), stderr=subprocess.STDOUT)
-        self.app = ui.Application(alive=lambda: self.program.poll() is None)
+        env = {"KELVOR_AUDIO": self.args.audio} if self.args.audio else {}
+        self.program = RunningProgram(desktop, self.args.binary, self.work, env, on_tick=self.pump_ready)
+        self.ui = self.program.ui
+        self.app = self.program.app
         self.recorder = hearing.Recorder(desktop.env, desktop.folder)
         self.recorder.start()
         self.ok_button = self.app.control("ok_select")
         self.test_f = self.app.control("Test_F")
         self.test_db = self.app.control("Test_db")
         self.right_ear_picture = self.app.control("Ohr_gif_re")
-        self.log("program started, pid %d" % self.program.pid)
+        self.log("program started, pid %d" % self.program.process.pid)
+
+    def pump_ready(self):
+        if hasattr(self, "ok_button"):
+            self.pump()
 
     def alive(self):
-        return self.program.poll() is None
+        return hasattr(self, "program") and self.program.alive()
 
     def press(self, node, what):
-        if not self.alive():
-            raise Fail("the program ended (status %s) before %s" % (self.program.returncode, what))
-        if not self.ui.press(node):
-            raise Fail("%s could not be pressed" % what)
+        self.program.press(node, what)
         self.log("pressed " + what)
 
     def press_control(self, description):
@@ -177,17 +169,10 @@ class Listener:
         self.press(self.app.menu_item(*captions), " > ".join(captions))
 
     def expect_box(self, text, timeout=10):
-        box = self.app.wait_message_box(timeout, alive=self.alive)
-        if box is None:
-            raise Fail("the message %r did not come" % text)
-        if box[0] != text:
-            raise Fail("message %r instead of %r" % (box[0], text))
-        return box
+        return self.program.expect_box(text, timeout)
 
     def no_box(self):
-        boxes = self.app.message_boxes()
-        if boxes:
-            raise Fail("unexpected message: %r" % boxes[0][0])
+        self.program.no_box()
 
     def poll_screen(self, force=False):
         now = time.monotonic()
@@ -285,15 +270,7 @@ class Listener:
         self.refractory_hz = record["hz"]
 
     def wait(self, seconds, until=None):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            self.pump()
-            if until is not None and until():
-                return True
-            if not self.alive():
-                raise Fail("the program ended (status %s) while running" % self.program.returncode)
-            time.sleep(0.005)
-        return until is None
+        return self.program.wait(seconds, until)
 
     # ------------------------------------------------------------------ the roads
 
@@ -409,14 +386,7 @@ class Listener:
         return saved == expected
 
     def close(self):
-        self.press_menu("Program", "Exit")
-        try:
-            status = self.program.wait(15)
-        except subprocess.TimeoutExpired:
-            self.program.kill()
-            self.program.wait()
-            self.problems.append("the program did not end after Exit")
-            return
+        status = self.program.exit()
         if status != 0:
             self.problems.append("the program ended with status %d" % status)
 
@@ -532,9 +502,8 @@ def main():
             import traceback
             listener.problems.append("harness error: %s\n%s" % (e, traceback.format_exc()))
         finally:
-            if listener.alive() if hasattr(listener, "program") else False:
+            if hasattr(listener, "program"):
                 listener.program.kill()
-                listener.program.wait()
             if hasattr(listener, "recorder"):
                 listener.recorder.stop()
         mismatches = listener.check_sound_against_screen() if hasattr(listener, "recorder") else []
@@ -556,11 +525,9 @@ def main():
                 status = EXIT_TOO_BUSY
             print("--- run log")
             print("\n".join(listener.log_lines[-200:]))
-            try:
+            if hasattr(listener, "program"):
                 print("--- program output")
-                print(open(listener.program_log, errors="replace").read()[-3000:])
-            except Exception:
-                pass
+                print(listener.program.output()[-3000:])
         if args.artifacts:
             os.makedirs(args.artifacts, exist_ok=True)
             keep = {"kelvor.log", "screen.png"}
