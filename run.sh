@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts Kelvor.
+# Installs what is missing, builds and starts Kelvor in the folder it was started from (its results, report
+# and screen image files go there).
 set -euo pipefail
+caller=$(pwd)
 cd "$(dirname "$0")"
+root=$(pwd)
 scripts/install-deps
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVOR_TESTS=OFF >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target kelvor
 # Without a display Qt would abort with a long message about its platform plugins: say it in one line.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "run.sh: no display to show Kelvor on (DISPLAY and WAYLAND_DISPLAY are unset); start it from a desktop session." >&2
   exit 1
 fi
-exec build/src/kelvor "$@"
+cd "$caller"
+exec "$root/build/src/kelvor" "$@"

@@ -10,7 +10,7 @@ jobs=$(nproc)
 
 scripts/install-deps
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVOR_TESTS=ON >/dev/null
 cmake --build build -j "$jobs"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVOR_CORE_ONLY=ON -DKELVOR_SANITIZE=ON >/dev/null

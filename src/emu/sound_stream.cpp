@@ -45,6 +45,14 @@ void SoundStream::stop(double time_ms) {
     push({StreamEvent::Kind::stop, time_ms, 0, 0, nullptr});
 }
 
+void SoundStream::route(double time_ms, StreamChannels channels) {
+    push({StreamEvent::Kind::route, time_ms, 0, static_cast<std::uint8_t>(channels), nullptr});
+}
+
+void SoundStream::soften_images(double time_ms, bool soft) {
+    push({StreamEvent::Kind::soft_images, time_ms, 0, static_cast<std::uint8_t>(soft), nullptr});
+}
+
 StreamStats SoundStream::stats() const {
     return {frames_done_.load(std::memory_order_relaxed), applied_.load(std::memory_order_relaxed),
             late_.load(std::memory_order_relaxed), dropped_.load(std::memory_order_relaxed),
@@ -61,11 +69,16 @@ void SoundStream::apply(StreamEvent& event) {
         bus_.write(event.port, event.value);
         break;
     case StreamEvent::Kind::play:
-        image_ = std::move(event.image);
-        image_pos_ = 0;
+        images_.play(std::move(event.image));
         break;
     case StreamEvent::Kind::stop:
-        image_.reset();
+        images_.stop();
+        break;
+    case StreamEvent::Kind::route:
+        channels_ = static_cast<StreamChannels>(event.value);
+        break;
+    case StreamEvent::Kind::soft_images:
+        images_.set_soft(event.value != 0);
         break;
     case StreamEvent::Kind::none:
         break;
@@ -77,12 +90,17 @@ void SoundStream::render_devices(std::int32_t* mix, std::size_t frames) {
     if (frames == 0) return;
     opl2_.render_add(mix, frames);
     speaker_.render_add(mix, frames);
-    if (image_) {
-        const std::size_t n = std::min(frames, image_->size() - image_pos_);
-        for (std::size_t i = 0; i < n; ++i)
-            mix[i] += (*image_)[image_pos_ + i];
-        image_pos_ += n;
-        if (image_pos_ >= image_->size()) image_.reset();
+    images_.render_add(mix, frames);
+}
+
+void SoundStream::render_segment(std::int16_t* stereo, std::size_t from, std::size_t to) {
+    render_devices(mix_.data() + from, to - from);
+    const bool left = channels_ != StreamChannels::right_only;
+    const bool right = channels_ != StreamChannels::left_only;
+    for (std::size_t i = from; i < to; ++i) {
+        const auto s = static_cast<std::int16_t>(std::clamp(mix_[i], -32768, 32767));
+        stereo[2 * i] = left ? s : 0;
+        stereo[2 * i + 1] = right ? s : 0;
     }
 }
 
@@ -125,18 +143,12 @@ void SoundStream::render(std::int16_t* stereo, std::size_t frames, double now_ms
             late_.fetch_add(1, std::memory_order_relaxed);
         else
             pos = std::max(done, static_cast<std::size_t>(at));
-        render_devices(mix_.data() + done, pos - done);
+        render_segment(stereo, done, pos);
         done = pos;
         apply(*event);
         queue_.pop();
     }
-    render_devices(mix_.data() + done, frames - done);
-
-    for (std::size_t i = 0; i < frames; ++i) {
-        const auto s = static_cast<std::int16_t>(std::clamp(mix_[i], -32768, 32767));
-        stereo[2 * i] = s;
-        stereo[2 * i + 1] = s;
-    }
+    render_segment(stereo, done, frames);
     frame_ += frames;
     frames_done_.store(frame_, std::memory_order_relaxed);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The one continuous audio stream of the program: the emulated OPL2 and PC speaker, and the wave images
-// the program plays, mixed into 16-bit stereo (mono into both channels) at 44100 samples per second.
+// the program plays, mixed into 16-bit stereo at 44100 samples per second: mono into both channels, or
+// into one of them alone when the stream is routed to one side.
 //
 // Two threads meet here. The user-interface thread stamps each port write and each image with the clock
 // and queues it; it never renders and never waits. The audio thread renders blocks and applies every
@@ -12,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "emu/image_player.h"
 #include "emu/opl2_chip.h"
 #include "emu/pit_speaker.h"
 #include "emu/port_bus.h"
@@ -24,10 +26,11 @@ constexpr double stream_samples_per_ms = stream_sample_rate / 1000.0;
 // After this long from the first block, the stream's timing follows the sound server's steady state.
 constexpr double stream_settle_ms = 300;
 
-using SampleImage = std::shared_ptr<const std::vector<std::int16_t>>;
+// Which channels the mix reaches.
+enum class StreamChannels : std::uint8_t { both, left_only, right_only };
 
 struct StreamEvent {
-    enum class Kind : std::uint8_t { none, port_write, play, stop };
+    enum class Kind : std::uint8_t { none, port_write, play, stop, route, soft_images };
     Kind kind = Kind::none;
     double time_ms = 0;
     std::uint16_t port = 0;
@@ -55,6 +58,10 @@ class SoundStream {
     // Plays `samples` (mono) from `time_ms` on, cutting off the image still playing.
     void play(double time_ms, SampleImage samples);
     void stop(double time_ms);
+    // From `time_ms` on the mix reaches `channels` only; the other channel is silent.
+    void route(double time_ms, StreamChannels channels);
+    // Whether images started from `time_ms` on fade in and out (see ImagePlayer).
+    void soften_images(double time_ms, bool soft);
     // Whether a port write reaches a device of this stream.
     bool answers(std::uint16_t port) const;
 
@@ -71,6 +78,8 @@ class SoundStream {
     void push(StreamEvent event);
     void apply(StreamEvent& event);
     void render_devices(std::int32_t* mix, std::size_t frames);
+    // Renders frames [from, to) of the block and places them on the channels routed to.
+    void render_segment(std::int16_t* stereo, std::size_t from, std::size_t to);
     double event_frame(double time_ms) const;
 
     // Shared.
@@ -89,8 +98,8 @@ class SoundStream {
     PortBus bus_;
     Opl2Chip opl2_{stream_sample_rate};
     PitSpeaker speaker_{stream_sample_rate};
-    SampleImage image_;
-    std::size_t image_pos_ = 0;
+    ImagePlayer images_;
+    StreamChannels channels_ = StreamChannels::both;
     std::uint64_t frame_ = 0; // first frame of the next block
     bool anchored_ = false;
     bool resync_ = false;

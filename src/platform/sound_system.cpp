@@ -6,7 +6,8 @@ namespace kelvor::platform {
 
 SoundSystem::SoundSystem(const std::string& ports_setting, const std::string& trace_path, AudioTiming timing)
     : engine_(clock_, timing), ports_(make_port_access(ports_setting, trace_path, engine_.stream(), clock_)),
-      system_info_(ports_.hardware_access), driver_services_(*ports_.io, system_info_.system_directory()) {
+      routing_(engine_.stream(), clock_, ports_.hardware == nullptr), system_info_(ports_.hardware_access),
+      driver_services_(*ports_.io, system_info_.system_directory()) {
     engine_.start();
 }
 

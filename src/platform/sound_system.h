@@ -1,7 +1,8 @@
 #pragma once
 // Everything the program's sound and port access need on Linux, made once at start-up: the clock the
 // port writes are stamped with, the audio thread, the port I/O (emulated bus unless the user chose real
-// ports), the wave image player, the system information and the port driver's services.
+// ports), the wave image player, the output options, the system information and the port driver's
+// services.
 #include <memory>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "platform/port_access.h"
 #include "platform/steady_clock.h"
 #include "platform/stream_audio_out.h"
+#include "platform/stream_routing.h"
 
 namespace kelvor::platform {
 
@@ -29,6 +31,7 @@ class SoundSystem {
     AudioEngine& engine() { return engine_; }
     host::PortIo& ports() { return *ports_.io; }
     host::AudioOut& audio_out() { return audio_out_; }
+    host::OutputRouting& routing() { return routing_; }
     host::SystemInfo& system_info() { return system_info_; }
     port::DriverServices& driver_services() { return driver_services_; }
     // A message for the user when an environment setting could not be honoured; empty otherwise.
@@ -39,6 +42,7 @@ class SoundSystem {
     AudioEngine engine_;
     PortAccess ports_;
     StreamAudioOut audio_out_{engine_};
+    StreamRouting routing_;
     LinuxSystemInfo system_info_;
     LinuxDriverServices driver_services_;
 };

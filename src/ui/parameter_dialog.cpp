@@ -1,5 +1,6 @@
 #include "ui/parameter_dialog.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QFrame>
@@ -81,6 +82,16 @@ void ParameterDialog::add_button(Control& control, QWidget* parent, void (TParam
             [this, click] { runner_.run([&] { (core_.*click)(); }); });
 }
 
+// A check box: the box takes the user's click first, its handler then reads it.
+QAbstractButton* ParameterDialog::add_check(CheckControl& box, QWidget* parent, void (TParameter::*click)()) {
+    auto* check = add(new QCheckBox(parent), box);
+    connect(check, &QAbstractButton::clicked, this, [this, &box, check, click] {
+        box.checked = check->isChecked();
+        runner_.run([&] { (core_.*click)(); });
+    });
+    return check;
+}
+
 // The up-down control: two arrows, each stepping the volume; held down, an arrow repeats.
 QWidget* ParameterDialog::make_volume_arrows(QWidget* parent) {
     auto* arrows = add(new QWidget(parent), core_.controls().Vol_0dB);
@@ -151,6 +162,13 @@ ParameterDialog::ParameterDialog(TParameter& core, HandlerRunner& runner, QWidge
     volume_row->addWidget(percent);
     volume_row->addStretch();
     static_cast<QVBoxLayout*>(calibration->layout())->addLayout(volume_row);
+    // The output's own options, below the groups of the paths.
+    auto* options = new QVBoxLayout;
+    options->setContentsMargins(2, 4, 0, 0);
+    options->setSpacing(3);
+    options->addWidget(add_check(c.Ear_Routing, this, &TParameter::Ear_RoutingClick));
+    options->addWidget(add_check(c.Soft_Onset, this, &TParameter::Soft_OnsetClick));
+    left->addLayout(options);
     left->addStretch();
 
     auto* ports = add(new QGroupBox(this), c.Port_Addr);

@@ -34,6 +34,7 @@ class ParameterDialog : public QWidget {
     template <class W> W* add(W* widget, const Control& control);
     QAbstractButton* add_radio(CheckControl& radio, QWidget* parent);
     void add_button(Control& control, QWidget* parent, void (settings::TParameter::*click)());
+    QAbstractButton* add_check(CheckControl& box, QWidget* parent, void (settings::TParameter::*click)());
     QWidget* make_volume_arrows(QWidget* parent);
     void mirror(const Control& control);
     void mirror_form();

@@ -19,14 +19,14 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     charts = std::make_unique<chart::Charts>(*left_chart, *right_chart, state);
     // The main window asks the dialog's radios from its start on, so the dialog's logic is there first;
     // its window comes after the main window's.
-    parameter =
-        std::make_unique<settings::TParameter>(settings::ParameterServices{state, *tone, system, dialogs});
+    parameter = std::make_unique<settings::TParameter>(
+        settings::ParameterServices{state, *tone, system, dialogs, &sound->routing()});
 
     // The main window with its port driver component.
     small_port = std::make_unique<port::TSmallPort>(system, sound->driver_services(), port_buffer);
     messung = std::make_unique<hearing::TMessung>(hearing::MessungServices{
         state, *tone, *charts, *parameter, languages, sound_log, port_log, port_buffer, system, dialogs,
-        files, *browser, window_host, small_port.get()});
+        files, *browser, window_host, small_port.get(), &sound->routing()});
     parameter->use_main_window(*messung);
     frame = std::make_unique<chart::MessungFrameControls>(messung->controls());
     charts->use_controls(frame.get());

@@ -1,6 +1,8 @@
 #include "emu/sound_stream.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <numbers>
 
 #include "support/audio_analysis.h"
 
@@ -142,6 +144,94 @@ TEST(SoundStream, ImagesPlayFromTheirStampAndANewOneCutsTheOldOff) {
     EXPECT_EQ(left[tones[0].begin + 2204], 1000 + 2204);
     EXPECT_EQ(left[tones[0].begin + 2205], -3000);
     EXPECT_NEAR(double(tones[1].length()), 20 * stream_samples_per_ms, 1);
+}
+
+// The three paths of the stream, each started at `t` and left sounding.
+void start_path(SoundStream& s, int path, double t, const SampleImage& image) {
+    switch (path) {
+    case 0: // the PC speaker's square wave
+        speaker_tone(s, t, 1193);
+        s.write_port(t, system_control_port, 0x03);
+        break;
+    case 1: { // the OPL2 chip's sine, sustained
+        const std::pair<std::uint8_t, std::uint8_t> regs[] = {{0x23, 0x21}, {0x63, 0xF0}, {0x83, 0xF0},
+                                                              {0x43, 0},    {0xA0, 0x93}, {0xB0, 0x36}};
+        for (auto [r, v] : regs) {
+            s.write_port(t, adlib_address_port, r);
+            s.write_port(t, adlib_data_port, v);
+        }
+        break;
+    }
+    default: // a wave image
+        s.play(t, image);
+        break;
+    }
+}
+
+TEST(SoundStream, RoutedToOneSideTheOtherChannelIsSilentFromTheSwitchesSamplesOn) {
+    // Both rigs get the same tone; one of them is routed left, then right mid-tone (between two blocks'
+    // boundaries), then back to both. The routed one carries the other's mono exactly on the side routed
+    // to and zero on the other, switching at the sample of each event's stamp.
+    auto image = std::make_shared<std::vector<std::int16_t>>(44100);
+    for (std::size_t i = 0; i < image->size(); ++i)
+        (*image)[i] = std::int16_t(8000 * std::sin(2 * std::numbers::pi * 1000 * double(i) / 44100));
+    const char* names[] = {"speaker", "OPL2", "image"};
+    for (int path = 0; path < 3; ++path) {
+        SCOPED_TRACE(names[path]);
+        StreamRig mono, routed;
+        mono.run_until(1000);
+        routed.run_until(1000);
+        // Queued in the order of their stamps, as the user-interface thread makes them.
+        const double switches[] = {1000, 1234.5, 1400.25};
+        routed.stream.route(switches[0], StreamChannels::left_only);
+        for (StreamRig* rig : {&mono, &routed})
+            start_path(rig->stream, path, 1010, image);
+        routed.stream.route(switches[1], StreamChannels::right_only);
+        routed.stream.route(switches[2], StreamChannels::both);
+        mono.run_until(1600);
+        routed.run_until(1600);
+
+        const auto reference = mono.left();
+        ASSERT_EQ(reference, mono.right());
+        const auto left = routed.left(), right = routed.right();
+        ASSERT_EQ(left.size(), reference.size());
+        std::size_t at[3];
+        for (int k = 0; k < 3; ++k)
+            at[k] = static_cast<std::size_t>((switches[k] + lead_ms + latency_ms) * stream_samples_per_ms);
+        std::size_t heard_left = 0, heard_right = 0;
+        for (std::size_t i = 0; i < reference.size(); ++i) {
+            const bool only_left = i >= at[0] && i < at[1];
+            const bool only_right = i >= at[1] && i < at[2];
+            ASSERT_EQ(left[i], only_right ? 0 : reference[i]) << "sample " << i;
+            ASSERT_EQ(right[i], only_left ? 0 : reference[i]) << "sample " << i;
+            heard_left += only_left && reference[i] != 0;
+            heard_right += only_right && reference[i] != 0;
+        }
+        // The tone sounded on each side alone.
+        EXPECT_GT(heard_left, std::size_t(5000));
+        EXPECT_GT(heard_right, std::size_t(5000));
+        EXPECT_EQ(routed.stream.stats().events_late, 0u);
+    }
+}
+
+TEST(SoundStream, SoftImagesFadeWhereTheStreamMixesThem) {
+    auto image = std::make_shared<std::vector<std::int16_t>>(13230, std::int16_t(10000));
+    const std::vector<std::int16_t> before = *image;
+    StreamRig rig;
+    rig.run_until(1000);
+    rig.stream.soften_images(1000, true);
+    rig.stream.play(1000, image);
+    rig.stream.soften_images(1100, false); // after the start: this image keeps its fades
+    rig.run_until(1500);
+    const auto left = rig.left();
+    const auto start = static_cast<std::size_t>((1000 + lead_ms + latency_ms) * stream_samples_per_ms);
+    EXPECT_EQ(left[start - 1], 0);
+    EXPECT_EQ(left[start], 0);
+    EXPECT_EQ(left[start + 441], 5000);  // half way up after 10 ms
+    EXPECT_EQ(left[start + 882], 10000); // fully up after 20 ms
+    EXPECT_EQ(left[start + 13230 - 1 - 441], 5000);
+    EXPECT_EQ(left[start + 13230 - 1], 0);
+    EXPECT_EQ(*image, before);
 }
 
 TEST(SoundStream, ReadsAreAnsweredAtOnceFromWhatWasWritten) {

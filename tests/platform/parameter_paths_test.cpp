@@ -1,109 +1,22 @@
 // The settings dialog's window driving the real tone output on the emulated bus, recorded from the sound
 // server's monitor: a port where no card answers falls silent, and the PC speaker takes over the tone.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QThread>
-#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "core/port/small_port.h"
 #include "emu/opl2_chip.h"
 #include "emu/pit_speaker.h"
-#include "platform/monitor_recorder.h"
-#include "platform/sound_system.h"
-#include "support/audio_analysis.h"
-#include "support/parameter_rig.h"
-#include "ui/parameter_dialog.h"
+#include "platform/live_dialog.h"
 
 namespace kelvor::platform {
 namespace {
 
 constexpr double rate = 44100;
-constexpr double tick_ms = 400;
+constexpr double tick_ms = testing::live_tick_ms;
 
-// The dialog and a main window logic over the real sound system, the dialog's Qt window on top.
-struct LiveDialog {
-    LiveDialog() {
-        if (!port.Opened()) port.set_Opened(true);
-    }
-
-    SoundSystem sound{"emulated", ""};
-    hearing::TestState state;
-    testing::FakeDialogs dialogs;
-    diagnostics::LogBuffer port_log{"Port", 40};
-    diagnostics::LogBuffer sound_log{"SOUND", 400};
-    port::TSmallPort port{sound.system_info(), sound.driver_services(), port_log};
-    tone::WaveStream waves{sound.audio_out(), sound_log};
-    tone::ToneOutput tone{state, sound.ports(), &port, waves, sound.clock(), dialogs, sound_log};
-    testing::DialogWithMainWindow d{state, tone, sound.system_info(), dialogs, sound_log};
-    ui::HandlerRunner runner{&tone};
-    ui::ParameterDialog view{d.p, runner};
-    std::vector<double> ticked; // clock time of each tone timer tick
-
-    void click(const char* name) {
-        auto* button = view.findChild<QAbstractButton*>(QString::fromLatin1(name));
-        ASSERT_NE(button, nullptr) << name;
-        button->click();
-    }
-    bool open() {
-        runner.run([&] { d.p.show(); });
-        QElapsedTimer waited;
-        waited.start();
-        while (!view.isActiveWindow() && waited.elapsed() < 5000)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        return view.isActiveWindow();
-    }
-    double now() { return sound.clock().now_ms(); }
-    // The tone timer's ticks, `count` of them 400 ms apart from the last one.
-    void ticks(int count) {
-        double next = ticked.empty() ? now() + tick_ms : ticked.back() + tick_ms;
-        for (int i = 0; i < count; ++i, next += tick_ms) {
-            while (now() < next)
-                QThread::usleep(200);
-            ticked.push_back(now());
-            runner.run([&] {
-                tone.tone_pulse();
-                if (tone.tone_sounding() && tone.data_stream_method()) tone.play_wave();
-            });
-        }
-    }
-};
-
-struct Recording {
-    std::vector<std::int16_t> samples; // left channel
-    double start_ms = 0;               // clock time of the first sample, about
-    bool underran = false;
-};
-
-// Runs `body` on a fresh dialog while the monitor records; measures again when the sink ran dry.
-template <class Body> Recording record(Body body) {
-    Recording rec;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        LiveDialog live;
-        if (!live.sound.engine().running()) return rec;
-        testing::MonitorRecorder recorder;
-        if (!recorder.start()) return rec;
-        const int underruns = live.sound.engine().underruns();
-        body(live);
-        QThread::msleep(200);
-        const auto both = recorder.stop();
-        rec.samples = testing::channel(both, 0, 2);
-        EXPECT_EQ(rec.samples, testing::channel(both, 1, 2));
-        rec.underran = live.sound.engine().underruns() != underruns;
-        if (!rec.underran) break;
-        std::fprintf(stderr, "the sink ran dry, measuring again\n");
-    }
-    return rec;
-}
-
-int peak(const std::vector<std::int16_t>& s, std::size_t from, std::size_t to) {
-    int p = 0;
-    for (std::size_t i = from; i < to; ++i)
-        p = std::max(p, std::abs(int(s[i])));
-    return p;
-}
+using testing::LiveDialog;
+using testing::peak;
+using testing::record;
+using testing::Recording;
 
 TEST(ParameterPaths, TestingAPortWhereNoCardAnswersSilencesTheChip) {
     if (AudioEngine::output_device_count() == 0) GTEST_SKIP() << "no sound server";

@@ -1,7 +1,9 @@
 #include "support/audio_analysis.h"
 
 #include <cmath>
+#include <complex>
 #include <cstdlib>
+#include <numbers>
 
 namespace kelvor::testing {
 
@@ -51,6 +53,52 @@ double rms_dbfs(const std::vector<std::int16_t>& samples, std::size_t begin, std
     const double rms = std::sqrt(sum / double(end - begin));
     if (rms <= 0) return -200;
     return 20.0 * std::log10(rms * std::sqrt(2.0) / 32768.0);
+}
+
+namespace {
+
+// In-place radix-2 FFT; `x.size()` is a power of two.
+void fft(std::vector<std::complex<double>>& x) {
+    const std::size_t n = x.size();
+    for (std::size_t i = 1, j = 0; i < n; ++i) {
+        std::size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j) std::swap(x[i], x[j]);
+    }
+    for (std::size_t len = 2; len <= n; len <<= 1) {
+        const std::complex<double> step = std::polar(1.0, -2 * std::numbers::pi / double(len));
+        for (std::size_t i = 0; i < n; i += len) {
+            std::complex<double> w = 1;
+            for (std::size_t k = 0; k < len / 2; ++k, w *= step) {
+                const std::complex<double> a = x[i + k], b = x[i + k + len / 2] * w;
+                x[i + k] = a + b;
+                x[i + k + len / 2] = a - b;
+            }
+        }
+    }
+}
+
+} // namespace
+
+double energy_away_from_tone_db(const std::vector<std::int16_t>& samples, std::size_t begin, std::size_t end,
+                                double tone_hz, double distance_hz, double sample_rate) {
+    std::size_t n = 1;
+    while (n < end - begin)
+        n <<= 1;
+    std::vector<std::complex<double>> x(n);
+    for (std::size_t i = begin; i < end; ++i)
+        x[i - begin] = samples[i];
+    fft(x);
+    double total = 0, away = 0;
+    for (std::size_t k = 0; k <= n / 2; ++k) {
+        const double e = std::norm(x[k]);
+        total += e;
+        if (std::abs(double(k) * sample_rate / double(n) - tone_hz) > distance_hz) away += e;
+    }
+    if (total <= 0 || away <= 0) return -200;
+    return 10 * std::log10(away / total);
 }
 
 std::vector<std::int16_t> channel(const std::vector<std::int16_t>& interleaved, std::size_t offset,

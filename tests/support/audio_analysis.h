@@ -24,6 +24,12 @@ double tone_frequency_hz(const std::vector<std::int16_t>& samples, std::size_t b
 // RMS level of samples [begin, end) in dB relative to a full-scale sine (a full-scale sine is 0 dBFS).
 double rms_dbfs(const std::vector<std::int16_t>& samples, std::size_t begin, std::size_t end);
 
+// The share of the energy of samples [begin, end) that lies farther than `distance_hz` from `tone_hz`,
+// in dB (from the stretch's spectrum, zero-padded to a power of two; no window, so an edge's splatter
+// counts in full).
+double energy_away_from_tone_db(const std::vector<std::int16_t>& samples, std::size_t begin, std::size_t end,
+                                double tone_hz, double distance_hz, double sample_rate);
+
 // Every `stride`-th sample from `offset` on: one channel of interleaved frames.
 std::vector<std::int16_t> channel(const std::vector<std::int16_t>& interleaved, std::size_t offset,
                                   std::size_t stride);

@@ -6,6 +6,7 @@
 #include "support/fake_host.h"
 #include "support/fake_test_seams.h"
 #include "support/port_fakes.h"
+#include "support/recording_routing.h"
 
 namespace kelvor::testing {
 
@@ -34,8 +35,9 @@ struct MessungRig {
     FakeFiles files;
     FakeBrowser browser;
     FakeWindowHost window;
+    RecordingRouting routing; // hears every ear change; nothing the window does depends on it
     hearing::TMessung m{{state, tone, chart, settings, languages, sound_log, port_log, port_buffer, system,
-                         dialogs, files, browser, window}};
+                         dialogs, files, browser, window, nullptr, &routing}};
     ManualClock clock;
     ManualTimers timers{clock};
     hearing::MessungControls& c = m.controls();

@@ -18,14 +18,17 @@
 #include "support/messung_rig.h"
 #include "support/port_fakes.h"
 #include "support/recording_audio_out.h"
+#include "support/recording_routing.h"
 
 namespace kelvor::testing {
 
 struct DialogWithMainWindow {
     DialogWithMainWindow(hearing::TestState& state, tone::ToneOutput& tone, host::SystemInfo& system,
-                         host::Dialogs& dialogs, diagnostics::LogBuffer& sound_log)
-        : p{{state, tone, system, dialogs}}, m{{state, tone, chart, p, languages, sound_log, port_log,
-                                                port_buffer, system, dialogs, files, browser, window}} {
+                         host::Dialogs& dialogs, diagnostics::LogBuffer& sound_log,
+                         host::OutputRouting* routing = nullptr)
+        : p{{state, tone, system, dialogs, routing}}, m{{state, tone, chart, p, languages, sound_log,
+                                                         port_log, port_buffer, system, dialogs, files,
+                                                         browser, window, nullptr, routing}} {
         p.use_main_window(m);
     }
 
@@ -71,7 +74,8 @@ struct ParameterRig {
     FakeDialogs dialogs;
     FixedSystemInfo system;
     tone::ToneOutput tone{state, ports, nullptr, waves, clock, dialogs, sound_log};
-    DialogWithMainWindow d{state, tone, system, dialogs, sound_log};
+    RecordingRouting routing;
+    DialogWithMainWindow d{state, tone, system, dialogs, sound_log, &routing};
     kelvor::settings::TParameter& p = d.p;
     kelvor::settings::ParameterControls& c = d.p.controls();
     hearing::TMessung& m = d.m;

@@ -5,6 +5,7 @@
 
 #include "core/common/text_format.h"
 #include "core/diagnostics/log_buffer.h"
+#include "core/host/output_routing.h"
 #include "core/settings/language_tables.h"
 
 namespace kelvor::hearing {
@@ -30,7 +31,7 @@ TMessung::TMessung(const MessungServices& services)
       languages_(services.languages), sound_log_(services.sound_log), port_log_(services.port_log),
       port_buffer_(services.port_buffer), system_(services.system), dialogs_(services.dialogs),
       files_(services.files), browser_(services.browser), window_(services.window),
-      port_driver_(services.port_driver) {}
+      port_driver_(services.port_driver), routing_(services.routing) {}
 
 // ---------------------------------------------------------------- operations
 
@@ -322,6 +323,13 @@ void TMessung::auswhlen1Click() {
 
 // ---------------------------------------------------------------- ears
 
+// The sound output hears of the change at once: with routing on, the tone moves to the other side at
+// this moment, between two of its pulses' events.
+void TMessung::set_cur_ear(std::int8_t ear) {
+    s_.cur_ear = ear;
+    if (routing_ != nullptr) routing_->set_tested_ear(ear == ear_left ? host::Ear::left : host::Ear::right);
+}
+
 // Both charts are redrawn with their ear's curve, the other ear's chart first. Marks of the other ear are
 // erased when the left ear is selected, but on the way to the right ear only in manual mode: in
 // automatic mode the run switches to the right ear by itself and the left marks stay.
@@ -335,7 +343,7 @@ void TMessung::select_ear(std::int8_t ear) {
     (left ? c_.F_Leiste_li : c_.F_Leiste_re).visible = true;
     (left ? c_.Ohr_li_img : c_.Ohr_re_img).cursor = Cursor::arrow;
     (left ? c_.Ohr_re_img : c_.Ohr_li_img).cursor = Cursor::hand_point;
-    s_.cur_ear = ear;
+    set_cur_ear(ear);
     redraw_chart(other);
     if (left || !s_.auto_mode)
         for (int index = freq_to_index(s_.f_max); index >= 1; --index)

@@ -22,6 +22,7 @@ namespace kelvor::host {
 class Browser;
 class Dialogs;
 class Files;
+class OutputRouting;
 class SystemInfo;
 } // namespace kelvor::host
 namespace kelvor::port {
@@ -55,6 +56,8 @@ struct MessungServices {
     WindowHost& window;
     // The port driver component the window owns (`Test_Port`); null where no driver is wanted.
     port::TSmallPort* port_driver = nullptr;
+    // Told every change of the ear under test; null where the output has no such option.
+    host::OutputRouting* routing = nullptr;
 };
 
 constexpr const char* results_file_name = "Kelvor.dat";
@@ -163,6 +166,7 @@ class TMessung {
     bool at_range_bottom() const;
     void redraw_chart(std::int8_t ear);
     void select_ear(std::int8_t ear);
+    void set_cur_ear(std::int8_t ear);
     void set_track_maximum(int maximum);
     void set_auto_checked(bool checked);
     void set_f_extended_checked(bool checked);
@@ -184,6 +188,7 @@ class TMessung {
     host::Browser& browser_;
     WindowHost& window_;
     port::TSmallPort* port_driver_;
+    host::OutputRouting* routing_;
     MessungControls c_;
     chart::WindowLayout layout_;
     int client_width_ = 0;

@@ -45,6 +45,7 @@ void TMessung::FormCreate(int client_width, int client_height) {
     redraw_chart(ear_right);
 
     tone_.set_port_driver(port_driver_);
+    set_cur_ear(s_.cur_ear); // the output starts out on the ear the state names
     if (port_driver_ != nullptr && !port_driver_->Opened()) port_driver_->OpenDriver();
     if (nt_family(system_)) lock_normal_range();
 
@@ -84,7 +85,7 @@ void TMessung::StartClick() {
     c_.F_Leiste_li.visible = true;
     c_.Ohr_li_img.cursor = Cursor::arrow;
     c_.Ohr_re_img.cursor = Cursor::hand_point;
-    s_.cur_ear = ear_left;
+    set_cur_ear(ear_left);
     c_.Ohr_gif_li.visible = true;
     c_.Ohr_gif_re.visible = false;
 

@@ -6,6 +6,7 @@
 #include "core/hearing/messung.h"
 #include "core/hearing/test_state.h"
 #include "core/host/dialogs.h"
+#include "core/host/output_routing.h"
 #include "core/host/system_info.h"
 #include "core/port/small_port.h"
 #include "core/tone/tone_output.h"
@@ -40,9 +41,33 @@ const DialogTexts& german_dialog_texts() {
     return texts;
 }
 
+const OptionTexts& english_option_texts() {
+    static const OptionTexts texts{
+        "Tone to the tested ear only",
+        "The tone sounds on the side of the ear under test only; the other side stays silent.",
+        "Not with real ports: the sound card and the PC speaker sound by themselves, not through this "
+        "program's sound output.",
+        "Soft tone onsets (20 ms)",
+        "The data stream's tone fades in and out over 20 ms. The sound card's chip keeps its own envelope "
+        "and the PC speaker its edges, as the hardware makes them."};
+    return texts;
+}
+
+const OptionTexts& german_option_texts() {
+    static const OptionTexts texts{
+        "Ton nur auf dem geprüften Ohr",
+        "Der Ton erklingt nur auf der Seite des geprüften Ohrs; die andere Seite bleibt still.",
+        "Nicht mit echten Ports: Soundkarte und PC-Lautsprecher klingen selbst, nicht über die Tonausgabe "
+        "dieses Programms.",
+        "Weicher Toneinsatz (20 ms)",
+        "Der Ton des Data Streams wird über 20 ms ein- und ausgeblendet. Der Chip der Soundkarte behält "
+        "seine eigene Hüllkurve und der PC-Lautsprecher seine Flanken, wie die Hardware sie macht."};
+    return texts;
+}
+
 TParameter::TParameter(const ParameterServices& services)
     : s_(services.state), tone_(services.tone), system_(services.system), dialogs_(services.dialogs),
-      dlg_port_(port_table[port_choice_default].address),
+      routing_(services.routing), dlg_port_(port_table[port_choice_default].address),
       port_at_activate_(port_table[port_choice_default].address),
       saved_show_level_(services.state.show_level), saved_auto_mode_(services.state.auto_mode) {
     radio_groups_ = {{&c_.OS_Win_NT2000XP, &c_.OS_Win_9598},
@@ -62,6 +87,9 @@ TParameter::TParameter(const ParameterServices& services)
                        {&c_.MethB_Data_Stream, [this] { MethB_Data_StreamClick(); }}};
     for (std::size_t i = 0; i < port_choice_count; ++i)
         radio_handlers_.push_back({&c_.ports[i], [this, i] { PortClick(i); }});
+
+    c_.Ear_Routing.enabled = routing_ == nullptr || routing_->routing_available();
+    set_option_texts();
 }
 
 void TParameter::radio_click(CheckControl& radio) {
@@ -158,6 +186,14 @@ void TParameter::set_dialog_texts() {
     update_active_port_text();
 }
 
+void TParameter::set_option_texts() {
+    c_.Ear_Routing.caption = option_texts_.ear_routing;
+    c_.Ear_Routing.hint =
+        c_.Ear_Routing.enabled ? option_texts_.ear_routing_hint : option_texts_.ear_routing_unavailable;
+    c_.Soft_Onset.caption = option_texts_.soft_onset;
+    c_.Soft_Onset.hint = option_texts_.soft_onset_hint;
+}
+
 void TParameter::set_menu_captions(const TextTable& table) {
     c_.Dev_Sound_Card.caption = table[slot_sound_card];
     c_.Dev_PC_Speaker.caption = table[slot_pc_speaker];
@@ -174,6 +210,8 @@ void TParameter::set_menu_captions(const TextTable& table) {
 void TParameter::use_language(bool german) {
     texts_ = german ? german_dialog_texts() : english_dialog_texts();
     set_dialog_texts();
+    option_texts_ = german ? german_option_texts() : english_option_texts();
+    set_option_texts();
 }
 
 void TParameter::show() {
@@ -360,6 +398,21 @@ void TParameter::Vol_0dBClick(UpDownButton button) {
     c_.Vol_percent.caption = std::to_string(volume.position) + " %";
     tone_.settings().cal_volume = static_cast<std::uint16_t>(volume.position);
     tone_.make_wave();
+}
+
+// ---------------------------------------------------------------- output options
+
+void TParameter::Ear_RoutingClick() {
+    // Where routing cannot reach the output the box stays unchecked (its window sends no click then).
+    if (!c_.Ear_Routing.enabled) {
+        c_.Ear_Routing.checked = false;
+        return;
+    }
+    if (routing_ != nullptr) routing_->set_ear_routing(c_.Ear_Routing.checked);
+}
+
+void TParameter::Soft_OnsetClick() {
+    if (routing_ != nullptr) routing_->set_soft_onset(c_.Soft_Onset.checked);
 }
 
 } // namespace kelvor::settings

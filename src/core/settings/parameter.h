@@ -21,6 +21,7 @@ struct TestState;
 } // namespace kelvor::hearing
 namespace kelvor::host {
 class Dialogs;
+class OutputRouting;
 class SystemInfo;
 } // namespace kelvor::host
 namespace kelvor::tone {
@@ -41,12 +42,25 @@ struct DialogTexts {
 const DialogTexts& english_dialog_texts();
 const DialogTexts& german_dialog_texts();
 
+// The output options' captions and hints in one language; they follow the same switch.
+struct OptionTexts {
+    std::string ear_routing;
+    std::string ear_routing_hint;
+    std::string ear_routing_unavailable; // the hint where routing cannot reach the output
+    std::string soft_onset;
+    std::string soft_onset_hint;
+};
+const OptionTexts& english_option_texts();
+const OptionTexts& german_option_texts();
+
 // What the dialog works with; all owned elsewhere and outliving it.
 struct ParameterServices {
     hearing::TestState& state;
     tone::ToneOutput& tone;
     host::SystemInfo& system; // the platform family
     host::Dialogs& dialogs;
+    // Where the output options go; null where the output has none (the boxes then only show).
+    host::OutputRouting* routing = nullptr;
 };
 
 enum class UpDownButton { up, down };
@@ -92,6 +106,7 @@ class TParameter final : public hearing::SettingsDialog {
     void read_method();
     void read_device();
     void set_dialog_texts();
+    void set_option_texts();
 
     // Handlers
     void FormActivate();               // at every activation of the window
@@ -117,6 +132,9 @@ class TParameter final : public hearing::SettingsDialog {
     void MethB_Data_StreamClick();
     // Either arrow: the control steps its position (no wrap), then the calibration tone is set up.
     void Vol_0dBClick(UpDownButton button);
+    // The option boxes: each reads its box, which the window has already set to what the user clicked.
+    void Ear_RoutingClick();
+    void Soft_OnsetClick();
 
   private:
     void set_port_group_enabled(bool enabled);
@@ -137,6 +155,7 @@ class TParameter final : public hearing::SettingsDialog {
     tone::ToneOutput& tone_;
     host::SystemInfo& system_;
     host::Dialogs& dialogs_;
+    host::OutputRouting* routing_;
     hearing::TMessung* main_ = nullptr;
 
     ParameterControls c_;
@@ -154,6 +173,7 @@ class TParameter final : public hearing::SettingsDialog {
     bool saved_auto_mode_;
     bool holding_saved_mode_ = false; // activated since it was last closed
     DialogTexts texts_ = english_dialog_texts();
+    OptionTexts option_texts_ = english_option_texts();
     int show_requests_ = 0;
 };
 

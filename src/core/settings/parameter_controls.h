@@ -84,6 +84,10 @@ struct ParameterControls {
     Control Port_Cancel{"Port_Cancel"};
     Control Port_ok{"Port_ok"};
 
+    // Options of the sound output below the paths, unchecked at every start.
+    CheckControl Ear_Routing{"Ear_Routing"}; // the tone on the tested ear's side only
+    CheckControl Soft_Onset{"Soft_Onset"};   // data stream images faded in and out
+
     // Visits every control of the dialog, for mirroring into widgets.
     template <class F> void for_each(F&& f) {
         f(form), f(OS_Panel), f(OS_Win_NT2000XP), f(OS_Win_9598), f(IO_Device), f(Dev_Sound_Card);
@@ -93,6 +97,7 @@ struct ParameterControls {
         for (CheckControl& radio : ports)
             f(radio);
         f(Test_port), f(active_Port), f(Port_Test), f(Port_Cancel), f(Port_ok);
+        f(Ear_Routing), f(Soft_Onset);
     }
 };
 
