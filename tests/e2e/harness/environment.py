@@ -150,6 +150,24 @@ class Desktop:
             return r.returncode == 0 and b"string" in r.stdout
         _wait_for(registered, 15, "the accessibility bus did not start")
 
+    def describe(self):
+        """What has become of the daemons, for a failure report."""
+        parts = ["%s %s" % (name, "running" if proc.poll() is None else "ended (%s)" % proc.returncode)
+                 for name, proc in self._children]
+        display = self.env.get("DISPLAY", "")
+        if display:
+            path = "/tmp/.X11-unix/X" + display[1:]
+            parts.append("%s %s" % (path, "answers" if _answers(path) else "does not answer"))
+        for name, _ in self._children:
+            try:
+                with open(os.path.join(self.folder, name + ".log"), errors="replace") as f:
+                    tail = f.read()[-300:].strip()
+                if tail and name == "xvfb":
+                    parts.append("xvfb log: " + tail)
+            except OSError:
+                pass
+        return "; ".join(parts)
+
     def stop(self):
         while self._children:
             name, proc = self._children.pop()

@@ -275,21 +275,27 @@ class Listener:
     # ------------------------------------------------------------------ the roads
 
     def choose_path(self):
-        if self.path.name == "stream":
+        if self.path.name == "stream" and not self.args.option:
             return  # the preset
         self.press_menu("Options", "Devices, Methods, Ports")
         dialog = self.app.window_described("Parameter")
         self.wait(0.3)
+        for option in self.args.option:
+            box = self.app.control(option, window=dialog)
+            self.press(box, option)
+            if not self.wait(2, lambda: self.ui.is_checked(box)):
+                raise Fail("the option %s does not stay chosen" % option)
         if self.path.name == "opl2":
             self.press(self.app.control("MethB_Port_Driver", window=dialog), "Port Driver")
-        else:
+        elif self.path.name == "speaker":
             self.press(self.app.control("Dev_PC_Speaker", window=dialog), "PC Speaker")
             _, ok = self.expect_box(SPEAKER_TEXT)
             self.press(ok, "OK")
-        self.wait(0.5)  # a tick, so that the window shows the logic's state again
-        method = self.app.control("MethB_Port_Driver", window=dialog)
-        if not self.ui.is_checked(method):
-            raise Fail("the settings dialog does not show the port driver method chosen")
+        if self.path.name != "stream":
+            self.wait(0.5)  # a tick, so that the window shows the logic's state again
+            method = self.app.control("MethB_Port_Driver", window=dialog)
+            if not self.ui.is_checked(method):
+                raise Fail("the settings dialog does not show the port driver method chosen")
         self.press(self.app.control("Port_ok", window=dialog), "o.k. select")
         self.wait(0.3)
 
@@ -472,6 +478,9 @@ def main():
     parser.add_argument("--balance", choices=["follow", "centre"], default="follow",
                         help="follow: the listener moves the balance to the ear under test (one program "
                              "output for both ears); centre: each ear hears its own channel")
+    parser.add_argument("--option", action="append", default=[],
+                        help="a check box of the settings dialog to turn on first, by its name (Ear_Routing, "
+                             "Soft_Onset); with Ear_Routing give --balance centre")
     parser.add_argument("--left", help="left audiogram, e.g. 8000:4,6000:6,...")
     parser.add_argument("--right", help="right audiogram")
     parser.add_argument("--reaction-ms", type=int, default=150)

@@ -39,7 +39,8 @@ class RunningProgram:
             self.app = ui.Application(alive=self.alive)
         except ui.UiError as e:
             self.kill()
-            raise Fail("%s (program status %s): %s" % (e, self.process.returncode, self.output()[-1500:]))
+            raise Fail("%s (program status %s): %s\n[%s]" % (e, self.process.returncode, self.output()[-1500:],
+                                                            self.desktop.describe()))
 
     def alive(self):
         return self.process.poll() is None
