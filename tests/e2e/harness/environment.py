@@ -26,6 +26,20 @@ def _answers(address):
             return False
 
 
+def _greets_as_x_server(address, seconds=10):
+    """Whether the X server at the Unix socket `address` accepts a connection without credentials, as
+    our clients will make it: the first byte of its answer to the connection setup is 1 (success)."""
+    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+        s.settimeout(seconds)
+        try:
+            s.connect(address)
+            # Little-endian, protocol 11.0, no authorisation name or data.
+            s.sendall(b"l\0" + (11).to_bytes(2, "little") + (0).to_bytes(2, "little") + b"\0" * 6)
+            return s.recv(1) == b"\x01"
+        except OSError:
+            return False
+
+
 def _wait_for(predicate, seconds, what):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
@@ -117,20 +131,34 @@ class Desktop:
 
     def _start_xvfb(self, env):
         # A display number nobody uses, also not through the abstract socket a client tries first
-        # (a display of another mount namespace shows no lock file here, but takes our clients).
+        # (a display of another mount namespace shows no lock file here, but takes our clients). One
+        # may appear there between our look and our server's start, so the display counts only when
+        # both of its sockets greet us as an X server. -noreset: an X server starts over when its last
+        # client leaves (our greeting, the accessibility bus launcher setting its root window property),
+        # and a program connecting during that start-over is turned away.
+        for _ in range(5):
+            number = self._free_display_number()
+            proc = self._spawn("xvfb", ["Xvfb", ":%d" % number, "-screen", "0", "1280x1024x24",
+                                        "-nolisten", "tcp", "-noreset"], env)
+            path = "/tmp/.X11-unix/X%d" % number
+            _wait_for(lambda: _answers(path) or proc.poll() is not None, 15,
+                      "the display :%d takes no connections (see %s)" % (number, self.folder))
+            if proc.poll() is None and _greets_as_x_server(path) and _greets_as_x_server("\0" + path):
+                env["DISPLAY"] = ":%d" % number
+                return
+            self._stop_child("xvfb", proc)
+        raise EnvironmentError_("no display number of our own after 5 tries (see %s)" % self.folder)
+
+    @staticmethod
+    def _free_display_number():
         for _ in range(100):
             number = random.randint(200, 999)
             if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
                 continue
             if _answers("\0/tmp/.X11-unix/X%d" % number):
                 continue
-            break
-        else:
-            raise EnvironmentError_("no free display number")
-        self._spawn("xvfb", ["Xvfb", ":%d" % number, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"], env)
-        env["DISPLAY"] = ":%d" % number
-        _wait_for(lambda: _answers("/tmp/.X11-unix/X%d" % number), 15,
-                  "the display :%d takes no connections (see %s)" % (number, self.folder))
+            return number
+        raise EnvironmentError_("no free display number")
 
     def _start_buses(self, env):
         proc = self._spawn("dbus-session", ["dbus-daemon", "--session", "--nofork", "--print-address=1",
@@ -168,15 +196,23 @@ class Desktop:
                 pass
         return "; ".join(parts)
 
+    def _stop_child(self, name, proc):
+        self._children.remove((name, proc))
+        self._end(proc)
+
+    @staticmethod
+    def _end(proc):
+        if proc.poll() is None:
+            proc.send_signal(signal.SIGTERM)
+            try:
+                proc.wait(5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait(5)
+
     def stop(self):
         while self._children:
-            name, proc = self._children.pop()
-            if proc.poll() is None:
-                proc.send_signal(signal.SIGTERM)
-                try:
-                    proc.wait(5)
-                except subprocess.TimeoutExpired:
-                    proc.kill()
-                    proc.wait(5)
+            _, proc = self._children.pop()
+            self._end(proc)
         if not self.keep:
             shutil.rmtree(self.folder, ignore_errors=True)
