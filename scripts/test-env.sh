@@ -34,7 +34,7 @@ PA
   for n in $(seq 91 120); do
     [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] || break
   done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$KELVOR_ENV_DIR/xvfb.log" 2>&1 </dev/null &
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$KELVOR_ENV_DIR/xvfb.log" 2>&1 </dev/null &
   KELVOR_XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 1 100); do

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -37,6 +38,8 @@ int open_regular(const std::string& name, int flags) {
 class FileLineReader final : public host::LineReader {
   public:
     explicit FileLineReader(int fd) : fd_(fd) {}
+    // A reader that gives nothing but the error `why`.
+    FileLineReader(int fd, std::string why) : fd_(fd), failed_(true), error_(std::move(why)) {}
     ~FileLineReader() override { ::close(fd_); }
     FileLineReader(const FileLineReader&) = delete;
     FileLineReader& operator=(const FileLineReader&) = delete;
@@ -150,6 +153,10 @@ bool WorkingFolderFiles::can_open_read_write(const std::string& name) {
 std::unique_ptr<host::LineReader> WorkingFolderFiles::open_lines(const std::string& name) {
     const int fd = open_regular(name, O_RDONLY);
     if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && static_cast<unsigned long long>(st.st_size) > host::line_file_size_limit)
+        return std::make_unique<FileLineReader>(fd, "larger than a results file can be (" +
+                                                        std::to_string(st.st_size) + " bytes)");
     return std::make_unique<FileLineReader>(fd);
 }
 

@@ -344,14 +344,20 @@ void MessungWindow::build_menu() {
         QAction* action = current->addAction(menu_text(entry.caption));
         action->setObjectName(qt_text(entry.name));
         actions_.push_back({&entry, action});
+        // A menu command runs once the event that chose it has been answered. Assistive technology
+        // chooses an item by a request that waits for its answer: a command that opens a message box
+        // (print, read, Start on first use) would otherwise keep it waiting until the box is closed.
         for (const auto& [control, handler] : handlers)
             if (control == &entry)
-                connect(action, &QAction::triggered, this, [this, handler = handler] { run(handler); });
+                connect(
+                    action, &QAction::triggered, this, [this, handler = handler] { run(handler); },
+                    Qt::QueuedConnection);
         for (const auto& [control, command] : file_items)
             if (control == &entry) {
                 if (*command)
-                    connect(action, &QAction::triggered, this,
-                            [this, command = command] { runner_.run(*command); });
+                    connect(
+                        action, &QAction::triggered, this,
+                        [this, command = command] { runner_.run(*command); }, Qt::QueuedConnection);
                 else
                     unavailable_.push_back(&entry);
             }

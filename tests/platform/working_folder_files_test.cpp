@@ -77,6 +77,22 @@ TEST(WorkingFolderFiles, LongLinesAndBinaryData) {
     EXPECT_EQ(lines[1], std::string("a\0b\xff", 4));
 }
 
+TEST(WorkingFolderFiles, AFileLargerThanAnyResultsFileIsNotRead) {
+    WorkingFolder folder;
+    WorkingFolderFiles files;
+    const std::string line = "(; la; 1000; 25; ); \r\n";
+    std::string at_limit;
+    while (at_limit.size() + line.size() <= host::line_file_size_limit)
+        at_limit += line;
+    at_limit.resize(host::line_file_size_limit, ' ');
+    put_file("Kelvor.dat", at_limit);
+    EXPECT_EQ(read_all(files, "Kelvor.dat").front(), "(; la; 1000; 25; ); ");
+    put_file("Kelvor.dat", at_limit + "x");
+    EXPECT_EQ(read_all(files, "Kelvor.dat"),
+              (std::vector<std::string>{"<error larger than a results file can be (1048577 bytes)>"}));
+    EXPECT_TRUE(files.can_open_read_write("Kelvor.dat")); // it is there: Start takes it as used before
+}
+
 TEST(WorkingFolderFiles, OnlyRegularFilesAreFiles) {
     WorkingFolder folder;
     WorkingFolderFiles files;

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -494,6 +495,7 @@ TEST(MessungWindow, MenuItemsRunTheirHandlers) {
         ASSERT_NE(item, nullptr);
         ASSERT_TRUE(item->isEnabled());
         item->trigger();
+        QCoreApplication::processEvents(); // menu commands run once the choice has been answered
         after(rig);
     }
 }
@@ -518,6 +520,7 @@ TEST(MessungWindow, FileCommandsStayDisabledUntilTheyExist) {
     for (const char* name : items) {
         ASSERT_TRUE(rig.action(name)->isEnabled()) << name;
         rig.action(name)->trigger();
+        QCoreApplication::processEvents();
     }
     EXPECT_EQ(ran, (std::vector<std::string>{"save", "print", "save", "print results", "read", "print screen",
                                              "save screen"}));
@@ -599,6 +602,7 @@ TEST(MessungWindow, ClosingRunsTheCloseHandlerOnceAndEndsTheProgram) {
     {
         WindowRig rig; // "beenden": the chip off, then the window closes the usual way
         rig.action("beenden1")->trigger();
+        QCoreApplication::processEvents();
         EXPECT_EQ(rig.log.take(),
                   (std::vector<std::string>{"OPL2_aus", "OPL2_aus", "speaker_off", "free_waves"}));
         EXPECT_EQ(rig.quits, 1);
@@ -705,6 +709,7 @@ TEST(MessungWindow, ChartImagesShowTheirSurfacesUnscaled) {
 TEST(MessungWindow, PortLogMemoFollowsTheRing) {
     WindowRig rig;
     rig.action("PortLogInfo1")->trigger();
+    QCoreApplication::processEvents();
     rig.port_log.put(":> Port first line");
     rig.runner.sync_views();
     auto* memo = rig.find<QPlainTextEdit>("PortData");

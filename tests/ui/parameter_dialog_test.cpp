@@ -3,6 +3,7 @@
 #include "ui/parameter_dialog.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "support/parameter_rig.h"
+#include "ui/accessible_buttons.h"
 
 namespace kelvor::ui {
 namespace {
@@ -120,6 +122,20 @@ TEST(ParameterDialog, ClicksReachTheirHandlersAndTheWidgetsFollow) {
 
     r.runner.run([&] { r.p.use_language(true); });
     EXPECT_EQ(r.find<QAbstractButton>("Port_ok")->text(), "übernehmen");
+}
+
+TEST(ParameterDialog, ARadioPressedThroughAccessibilityReachesTheLogic) {
+    use_accessible_buttons();
+    DialogRig r;
+    r.open();
+    ASSERT_EQ(r.out.out_method, tone::meth_stream);
+    QAccessibleInterface* radio = QAccessible::queryAccessibleInterface(r.find("MethB_Port_Driver"));
+    ASSERT_NE(radio, nullptr);
+    radio->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QApplication::processEvents();
+    EXPECT_EQ(r.out.out_method, tone::meth_driver);
+    EXPECT_TRUE(r.c.MethB_Port_Driver.checked);
+    EXPECT_TRUE(r.find<QAbstractButton>("MethB_Port_Driver")->isChecked()); // and it stays so
 }
 
 TEST(ParameterDialog, TheOptionBoxesToggleAndReachTheOutput) {

@@ -23,13 +23,19 @@ struct WriteResult {
     bool ok() const { return status == Status::written; }
 };
 
+// No file read by lines comes near this size: a results file holds at most 60 lines of some 20 bytes.
+// A larger one is not read (its reader fails at once): reading 100 MB line by line would hold the
+// window for a second or more.
+constexpr unsigned long long line_file_size_limit = 1ull << 20;
+
 class Files {
   public:
     virtual ~Files() = default;
     // Whether `name` can be opened for reading and writing (Start's probe for the results file).
     virtual bool can_open_read_write(const std::string& name) = 0;
     // `name` opened for reading; null when it cannot be opened: missing, no access, or not a regular file
-    // (a folder or a device is never read as if it were an empty file).
+    // (a folder or a device is never read as if it were an empty file). A file above
+    // line_file_size_limit opens, but its first read_line is an error naming its size.
     virtual std::unique_ptr<LineReader> open_lines(const std::string& name) = 0;
     // Replaces the file with `content` whole, creating it when missing. `cannot_create` when the file
     // cannot be opened for writing; `failed` when writing broke off. Either way the file keeps its old

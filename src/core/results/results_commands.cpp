@@ -77,26 +77,28 @@ void ResultsCommands::lesen1Click() {
         s_.dialogs.message_box(std::string(msg_cannot_read) + hearing::results_file_name);
         return;
     }
+    std::string line;
+    host::LineReader::Status status = reader->read_line(line);
+    if (status == host::LineReader::Status::error) {
+        // Nothing could be read at all (a file far too large to be a results file, or one that fails at
+        // once): records and charts stay as they were, as for a file that cannot be opened.
+        s_.dialogs.message_box(
+            failure_text(msg_cannot_read, hearing::results_file_name, reader->error_text()));
+        return;
+    }
     s_.chart.clear_chart(hearing::ear_left, s_.controls.F_Leiste_li.maximum);
     s_.chart.clear_chart(hearing::ear_right, s_.controls.F_Leiste_re.maximum);
     hearing::reset_result(s_.state.results_li, hearing::results_li_name);
     hearing::reset_result(s_.state.results_re, hearing::results_re_name);
 
-    std::string line;
-    for (;;) {
-        const host::LineReader::Status status = reader->read_line(line);
-        if (status == host::LineReader::Status::line) {
-            read_results_line(line, s_.state.results_li, s_.state.results_re);
-            continue;
-        }
-        // The entries read before a failure stay; the charts show them, so that what the window shows is
-        // what would be saved.
-        redraw_both_charts();
-        if (status == host::LineReader::Status::error)
-            s_.dialogs.message_box(
-                failure_text(msg_cannot_read, hearing::results_file_name, reader->error_text()));
-        return;
-    }
+    for (; status == host::LineReader::Status::line; status = reader->read_line(line))
+        read_results_line(line, s_.state.results_li, s_.state.results_re);
+    // The entries read before a failure stay; the charts show them, so that what the window shows is what
+    // would be saved.
+    redraw_both_charts();
+    if (status == host::LineReader::Status::error)
+        s_.dialogs.message_box(
+            failure_text(msg_cannot_read, hearing::results_file_name, reader->error_text()));
 }
 
 // ---------------------------------------------------------------- printing

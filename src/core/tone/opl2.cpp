@@ -79,7 +79,7 @@ void ToneOutput::OPL2_aus() {
     // With release rate 0, key off alone would leave the note sounding: total level 63 silences it.
     set_level(0);
     send_to_OPL(settings_.port_base, reg_key_block_fnum_high, key_off_block4);
-    send_to_OPL(settings_.port_base, reg_carrier_level, total_level_silent);
+    OPL2_level(total_level_silent);
 }
 
 void ToneOutput::OPL2_frequency(std::uint16_t freq_hz) {
@@ -92,6 +92,7 @@ void ToneOutput::OPL2_frequency(std::uint16_t freq_hz) {
 }
 
 void ToneOutput::OPL2_level(std::uint8_t total_level) {
+    chip_total_level_ = total_level;
     send_to_OPL(settings_.port_base, reg_carrier_level, total_level);
 }
 

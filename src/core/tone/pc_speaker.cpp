@@ -37,12 +37,14 @@ void ToneOutput::speaker_on() {
     HandlerScope scope(*this);
     const std::uint8_t v = GetPort(system_control_port);
     SetPort(system_control_port, static_cast<std::uint8_t>(v | speaker_gate_bits));
+    speaker_sounding_ = true;
 }
 
 void ToneOutput::speaker_off() {
     HandlerScope scope(*this);
     const std::uint8_t v = GetPort(system_control_port);
     SetPort(system_control_port, static_cast<std::uint8_t>(v & ~speaker_gate_bits));
+    speaker_sounding_ = false;
 }
 
 } // namespace kelvor::tone

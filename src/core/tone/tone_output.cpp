@@ -67,6 +67,7 @@ void ToneOutput::set_level(std::int8_t level_db) {
 void ToneOutput::set_frequency(std::uint16_t freq_hz) {
     HandlerScope scope(*this);
     state_.test_freq = freq_hz;
+    if (state_.test_started) level_before_frequency();
     if (settings_.out_device == dev_speaker)
         speaker_frequency(freq_hz);
     else if (settings_.out_method == meth_stream)
@@ -75,17 +76,34 @@ void ToneOutput::set_frequency(std::uint16_t freq_hz) {
         OPL2_frequency(freq_hz);
 }
 
+// The chip and the speaker take a new frequency at once but a new level only with the next half. A
+// frequency step, which sets 0 dB first, would play the new tone for the rest of the half at the level
+// of the tone just answered (or of the calibration tone) while the window shows 0 dB, and a listener who
+// hears it would have 0 dB recorded. So the current half's loudness for the level now set goes out
+// before the frequency; a frequency change at an unchanged level writes nothing more.
+void ToneOutput::level_before_frequency() {
+    const std::uint8_t loudness =
+        tone_sounding_ ? static_cast<std::uint8_t>(loudness_max - attenuation_) : pause_loudness();
+    if (settings_.out_device == dev_speaker) {
+        if ((loudness > 0) != speaker_sounding_) write_level(loudness);
+    } else if (settings_.out_method != meth_stream) {
+        if (total_level_of(loudness) != chip_total_level_) write_level(loudness);
+    }
+}
+
+std::uint8_t ToneOutput::pause_loudness() const {
+    // Below 500 Hz on the sound card the pause half only lowers the tone, silent where that reaches
+    // the floor.
+    if (state_.test_freq >= low_tone_limit_hz || settings_.out_device != dev_soundcard) return 0;
+    const int lowered = attenuation_ + settings_.low_tone_drop;
+    return lowered > loudness_max ? 0 : static_cast<std::uint8_t>(loudness_max - lowered);
+}
+
 void ToneOutput::tone_pulse() {
     HandlerScope scope(*this);
     if (tone_sounding_) {
         saved_attenuation_ = attenuation_;
-        const bool low_tone = state_.test_freq < low_tone_limit_hz && settings_.out_device == dev_soundcard;
-        if (low_tone) {
-            const int lowered = attenuation_ + settings_.low_tone_drop;
-            write_level(lowered > loudness_max ? 0 : static_cast<std::uint8_t>(loudness_max - lowered));
-        } else {
-            write_level(0);
-        }
+        write_level(pause_loudness());
         tone_sounding_ = false;
     } else {
         attenuation_ = saved_attenuation_;

@@ -111,6 +111,9 @@ class ToneOutput final : public hearing::ToneControl {
   private:
     void report(const char* text);
     void show_messages();
+    void level_before_frequency();
+    // What the pause half plays for the current level and frequency.
+    std::uint8_t pause_loudness() const;
 
     hearing::TestState& state_;
     host::PortIo& ports_;
@@ -124,6 +127,9 @@ class ToneOutput final : public hearing::ToneControl {
     std::int8_t attenuation_ = loudness_max;
     std::int8_t saved_attenuation_ = loudness_max;
     bool tone_sounding_ = true;
+    // What the chip and the speaker were last given; the chip powers up silent.
+    std::uint8_t chip_total_level_ = total_level_silent;
+    bool speaker_sounding_ = false;
 
     int depth_ = 0;         // tone operations (and handler scopes) running
     bool box_open_ = false; // a failure box is on screen further up the stack

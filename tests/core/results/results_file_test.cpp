@@ -232,6 +232,22 @@ TEST(ResultsCommands, ReadErrorKeepsWhatWasReadAndNamesTheFailure) {
     EXPECT_TRUE(rig.log.contains("draw_line L MessWerte li"));
 }
 
+TEST(ResultsCommands, AFileThatFailsAtOnceLeavesRecordsAndChartsAsTheyWere) {
+    ResultsRig rig;
+    hearing::set_result_entry(rig.state.results_re, 14, 2000, 15);
+    rig.dat() = "(; la; 1000; 25; ); \r\n";
+    rig.files.error_after_lines = 0;
+    rig.files.read_error = "larger than a results file can be (104857601 bytes)";
+    rig.log.take();
+    rig.r.lesen1Click();
+    EXPECT_EQ(rig.dialogs.shown,
+              (std::vector<std::string>{
+                  "Fehler beim Lesen: Kelvor.dat: larger than a results file can be (104857601 bytes)"}));
+    EXPECT_EQ(rig.state.results_re.entries[14].level, 15);
+    EXPECT_EQ(rig.state.results_li.entries[10].flag, -1);
+    EXPECT_TRUE(rig.log.calls.empty()); // no chart cleared or drawn
+}
+
 TEST(ResultsCommands, SaveFailures) {
     const struct {
         const char* name;

@@ -217,6 +217,56 @@ TEST_F(ToneOutputTest, PulseHalvesOnTheSoundCard) {
     }
 }
 
+// A frequency step sets 0 dB and then the new frequency. The chip and the speaker take the frequency at
+// once, so the level of the half now playing goes out first: the new tone never sounds at the level of
+// the one just answered. A frequency change at an unchanged level writes the frequency alone.
+TEST_F(ToneOutputTest, AFrequencyChangeNeverPlaysTheNewToneAtTheOldLevel) {
+    struct Case {
+        const char* what;
+        TOutputDevice device;
+        std::uint16_t from_hz;
+        std::int8_t from_level;
+        int halves;            // pulse halves played before the change; the first is a pause half
+        std::int8_t new_level; // -1: the level stays
+        bool started;
+        std::vector<PortWrite> before_frequency;
+    };
+    const std::vector<Case> cases = {
+        {"sounding half, step to 0 dB", dev_soundcard, 8000, 10, 2, 0, true, regs({{0x43, 63}})},
+        {"sounding half, level kept", dev_soundcard, 8000, 10, 2, -1, true, {}},
+        {"pause half of a low tone", dev_soundcard, 125, 30, 1, 0, true, regs({{0x43, 63}})},
+        {"pause half at 500 Hz and more", dev_soundcard, 1000, 30, 1, 0, true, {}},
+        {"pause half at 0 dB already", dev_soundcard, 125, 8, 1, 0, true, {}},
+        {"sounding half, higher level", dev_soundcard, 1000, 0, 2, 12, true, regs({{0x43, 48}})},
+        {"no test running", dev_soundcard, 8000, 10, 2, 0, false, {}},
+        {"speaker on, step to 0 dB", dev_speaker, 8000, 2, 2, 0, true, {{0x61, 0x30, 0}}},
+        {"speaker on, level kept", dev_speaker, 8000, 2, 2, -1, true, {}},
+        {"speaker off in its pause", dev_speaker, 8000, 2, 1, 0, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ToneOutput t{state, ports, nullptr, wave, clock, dialogs, sound_log};
+        t.settings().out_device = c.device;
+        t.settings().out_method = meth_direct;
+        ports.read_values[0x61] = 0x30;
+        state.test_started = c.started;
+        state.test_freq = c.from_hz;
+        t.set_level(c.from_level);
+        for (int i = 0; i < c.halves; ++i)
+            t.tone_pulse();
+        ports.writes.clear();
+        ports.read_values[0x61] = t.tone_sounding() && c.device == dev_speaker ? 0x33 : 0x30;
+        if (c.new_level >= 0) t.set_level(c.new_level);
+        t.set_frequency(6000);
+        std::vector<PortWrite> expected = c.before_frequency;
+        const std::vector<PortWrite> frequency =
+            c.device == dev_speaker ? std::vector<PortWrite>{{0x43, 0xB6, 0}, {0x42, 198, 0}, {0x42, 0, 0}}
+                                    : regs({{0x23, 0x01}, {0xA0, 0xDC}, {0xB0, 0x1F}});
+        expected.insert(expected.end(), frequency.begin(), frequency.end());
+        EXPECT_THAT(ports.writes, ElementsAreArray(expected));
+    }
+}
+
 TEST_F(ToneOutputTest, PulseGatesThePcSpeaker) {
     tone.settings().out_device = dev_speaker;
     ports.read_values[0x61] = 0x30;
