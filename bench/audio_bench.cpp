@@ -40,10 +40,14 @@
 #include "core/tone/tone_output.h"
 #include "core/tone/wave_stream.h"
 #include "platform/sound_system.h"
+#include "bench_measures.h"
 
 extern char** environ;
 
 namespace {
+
+using kelvor::bench::cpu_seconds;
+using kelvor::bench::percentile;
 
 using namespace kelvor;
 
@@ -163,19 +167,6 @@ std::vector<std::string> split(const std::string& text, char sep) {
 struct NoDialogs : host::Dialogs {
     void message_box(const std::string&) override {}
 };
-
-double cpu_seconds() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return NAN;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * double(v.size())))];
-}
 
 struct Path {
     const char* name;

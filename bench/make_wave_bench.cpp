@@ -6,6 +6,7 @@
 
 #include "core/tone/wave_stream.h"
 #include "emu/sound_stream.h"
+#include "bench_measures.h"
 
 namespace {
 
@@ -22,10 +23,7 @@ double ms_since(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
-double percentile(std::vector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * double(v.size())))];
-}
+using kelvor::bench::percentile;
 
 } // namespace
 

@@ -24,26 +24,18 @@
 #include "ui/desktop_identity.h"
 #include "ui/messung_window.h"
 #include "ui/program.h"
+#include "bench_measures.h"
 
 namespace {
+
+using kelvor::bench::cpu_seconds;
+using kelvor::bench::percentile;
 
 double resident_mib() {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
         if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024;
     return -1;
-}
-
-double cpu_seconds() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double percentile(std::vector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * double(v.size())))];
 }
 
 void run_events_ms(int ms) {

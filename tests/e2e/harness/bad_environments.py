@@ -156,17 +156,22 @@ def read_only_folder(args, case):
             raise Fail("files were left in the folder: %s" % os.listdir(work))
 
 
+def read_and_save_refused(program, case):
+    """A "Kelvor.dat" the program may neither read nor replace: both commands say so."""
+    program.press_menu("Chart", "read")
+    program.answer_box(CANNOT_READ)
+    program.press_control("speichern")
+    program.answer_box(cannot_create("Kelvor.dat"))
+    case.note("Read said %r, Save %r" % (CANNOT_READ, cannot_create("Kelvor.dat")))
+
+
 def results_file_is_a_folder(args, case):
     with Desktop() as desktop:
         work = folder(desktop)
         os.mkdir(os.path.join(work, "Kelvor.dat"))
         program = RunningProgram(desktop, args.binary, work)
         first_use(program, case)
-        program.press_menu("Chart", "read")
-        program.answer_box(CANNOT_READ)
-        program.press_control("speichern")
-        program.answer_box(cannot_create("Kelvor.dat"))
-        case.note("Read said %r, Save %r" % (CANNOT_READ, cannot_create("Kelvor.dat")))
+        read_and_save_refused(program, case)
         finish(program, case)
         if not os.path.isdir(os.path.join(work, "Kelvor.dat")) or os.listdir(os.path.join(work, "Kelvor.dat")):
             raise Fail("the folder Kelvor.dat was changed")
@@ -212,11 +217,7 @@ def results_file_not_readable(args, case):
         try:
             program = RunningProgram(desktop, args.binary, work, prefix=as_ordinary_user())
             first_use(program, case)
-            program.press_menu("Chart", "read")
-            program.answer_box(CANNOT_READ)
-            program.press_control("speichern")
-            program.answer_box(cannot_create("Kelvor.dat"))
-            case.note("Read said %r, Save %r" % (CANNOT_READ, cannot_create("Kelvor.dat")))
+            read_and_save_refused(program, case)
             finish(program, case)
         finally:
             mode = stat.S_IMODE(os.stat(dat).st_mode)
