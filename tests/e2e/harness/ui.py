@@ -12,6 +12,19 @@ class UiError(RuntimeError):
     pass
 
 
+def _poll(look, timeout, missing):
+    """What `look` finds (not None), looking again every 0.1 s until `timeout` seconds have passed; then
+    UiError(`missing`). The bridge shows a window's parts some moments after the window itself."""
+    deadline = time.monotonic() + timeout
+    while True:
+        found = look()
+        if found is not None:
+            return found
+        if time.monotonic() >= deadline:
+            raise UiError(missing)
+        time.sleep(0.1)
+
+
 def _fresh(node):
     try:
         node.clear_cache()
@@ -108,10 +121,8 @@ class Application:
                     return cached
             except Exception:
                 pass
-        deadline = time.monotonic() + timeout
-        while True:
-            roots = [window] if window is not None else self.windows()
-            for root in roots:
+        def look():
+            for root in [window] if window is not None else self.windows():
                 for node in walk(root):
                     try:
                         if node.description == description:
@@ -120,14 +131,12 @@ class Application:
                             return node
                     except Exception:
                         continue
-            if time.monotonic() >= deadline:
-                raise UiError("no control described %r" % description)
-            time.sleep(0.1)
+            return None
+        return _poll(look, timeout, "no control described %r" % description)
 
     def menu_item(self, *captions, timeout=5):
         """A menu item by the captions on its way: ("Options", "Devices, Methods, Ports")."""
-        deadline = time.monotonic() + timeout
-        while True:
+        def look():
             for window in self.windows():
                 bar = None
                 for node in walk(window, limit=3):
@@ -155,9 +164,8 @@ class Application:
                         break
                 if node is not None:
                     return node
-            if time.monotonic() >= deadline:
-                raise UiError("no menu item %s" % " > ".join(captions))
-            time.sleep(0.1)
+            return None
+        return _poll(look, timeout, "no menu item %s" % " > ".join(captions))
 
     def message_boxes(self):
         """The open message boxes: (text, OK button)."""
@@ -187,14 +195,12 @@ class Application:
         return None
 
     def window_described(self, description, timeout=5):
-        deadline = time.monotonic() + timeout
-        while True:
+        def look():
             for w in self.windows():
                 try:
                     if w.description == description:
                         return w
                 except Exception:
                     continue
-            if time.monotonic() >= deadline:
-                raise UiError("no window described %r" % description)
-            time.sleep(0.1)
+            return None
+        return _poll(look, timeout, "no window described %r" % description)
