@@ -143,6 +143,14 @@ struct MessungControls {
 // Lays the port log memo over the chart of the ear not under test (`ear` is the ear under test).
 void place_port_log(MessungControls& c, std::int8_t ear);
 
+// The menu bar's titles; every other entry is an item of the title before it.
+inline bool is_menu_title(const MessungMenu& m, const Control& entry) {
+    for (const Control* title : {&m.Programm1, &m.MessMenu, &m.Lautstrke1, &m.Frequenz1, &m.Messpunkt1,
+                                 &m.Parameterwahl1, &m.Infos1, &m.Language1})
+        if (&entry == title) return true;
+    return false;
+}
+
 // Visits every menu title and item, for mirroring into the menu bar.
 template <class F> void for_each_menu_entry(MessungMenu& m, F&& f) {
     f(m.Programm1), f(m.Start1), f(m.beenden1), f(m.Bildschirmdrucken1), f(m.Bildschirmspeichern1);
