@@ -1,11 +1,11 @@
 #pragma once
 // The main window of the hearing test: a thin view of the window logic's control state. It creates one
-// widget or menu action per control, forwards every user event to the logic's handler through the handler
-// runner, and after each handler copies the control state back into the widgets (`sync`).
+// widget or menu action per control and binds it (ui/control_binding.h); the command table says which
+// handler each user event runs through the handler runner; after each handler the binding copies the
+// control state back into the widgets (`sync`).
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
-#include <vector>
 
 #include "core/common/commands.h"
 #include "core/hearing/messung.h"
@@ -14,13 +14,8 @@
 #include "ui/handler_runner.h"
 
 class QAbstractButton;
-class QAbstractSlider;
-class QAction;
 class QCloseEvent;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QProgressBar;
 class QStatusBar;
 class QTimer;
 
