@@ -59,8 +59,9 @@ void set_caption(QWidget* widget, const std::string& caption, bool placed) {
 
 // A blinking caption goes blank every other tick; a screen reader keeps the last name it had instead
 // of hearing the control lose and regain its name.
-void set_accessible_name(QWidget* widget, const Control& control) {
-    QString name = qt_text(control.caption).trimmed();
+void set_accessible_name(QWidget* widget, const Control& control, bool trimmed) {
+    QString name = qt_text(control.caption);
+    if (trimmed || name.trimmed().isEmpty()) name = name.trimmed();
     if (name.isEmpty()) {
         if (!widget->accessibleName().isEmpty()) return;
         name = qt_text(control.description.empty() ? control.name : control.description);
@@ -104,7 +105,7 @@ ControlBinding::Entry& ControlBinding::add(Control& control, QWidget* widget, Op
     const QString name = qt_text(control.name);
     widget->setObjectName(name);
     widget->setAccessibleDescription(name);
-    set_accessible_name(widget, control);
+    set_accessible_name(widget, control, trim_names_);
     if (auto* label = qobject_cast<QLabel*>(widget)) label->setTextFormat(Qt::PlainText);
     widget->installEventFilter(this); // hints
     entries_.push_back({&control, widget, nullptr, options, {}});
@@ -239,7 +240,7 @@ void ControlBinding::mirror_widget(const Entry& entry) {
         if (widget->geometry() != bounds) widget->setGeometry(bounds);
     }
     set_caption(widget, control.caption, placed);
-    set_accessible_name(widget, control);
+    set_accessible_name(widget, control, trim_names_);
     const bool enabled = control.enabled && entry.available;
     if (widget->isEnabled() != enabled) widget->setEnabled(enabled);
     // The default arrow is the widget's own cursor (an edit field keeps its text cursor).

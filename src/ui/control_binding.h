@@ -69,6 +69,10 @@ class ControlBinding : public QObject {
     // pointer has left it.
     void show_hints_with(std::function<void(const Control*)> show) { show_hint_ = std::move(show); }
 
+    // The accessible name is the caption as it stands, blanks included; the main window's names have
+    // always been trimmed (`trim_names`), and screen readers and tests know its controls by those.
+    void trim_names(bool trim) { trim_names_ = trim; }
+
     QWidget* widget_of(const Control& control) const;
     // Copies every bound control into its widget or action.
     void mirror();
@@ -93,6 +97,7 @@ class ControlBinding : public QObject {
     std::vector<Entry> entries_;
     std::function<void(const Control*)> show_hint_;
     const Control* hovered_ = nullptr;
+    bool trim_names_ = false;
 };
 
 } // namespace kelvor::ui

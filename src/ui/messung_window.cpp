@@ -70,6 +70,7 @@ MessungWindow::MessungWindow(TMessung& messung, HandlerRunner& runner, ChartImag
     setAttribute(Qt::WA_WindowPropagation);
     setFont(window_font());
     setWindowIcon(program_icon());
+    binding_.trim_names(true);
     binding_.bind(c_.form, this);
     binding_.show_hints_with([this](const Control* hovered) {
         hovered_ = hovered;

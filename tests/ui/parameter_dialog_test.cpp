@@ -63,7 +63,7 @@ TEST(ParameterDialog, EveryControlHasItsNamedWidgetWithCaptionAndState) {
         EXPECT_EQ(text_of(w), caption) << control.name;
         EXPECT_FALSE(w->accessibleName().isEmpty()) << control.name;
         if (!control.caption.empty()) {
-            EXPECT_EQ(w->accessibleName(), caption.trimmed()) << control.name;
+            EXPECT_EQ(w->accessibleName(), caption) << control.name;
         }
         EXPECT_EQ(w->isEnabled(), control.enabled) << control.name;
         if constexpr (std::is_same_v<std::decay_t<decltype(control)>, CheckControl>) {
