@@ -330,6 +330,10 @@ void MessungWindow::build_menu() {
         {&menu.lesen1, &file_commands_.lesen1},
         {&menu.Bildschirmdrucken1, &file_commands_.Bildschirmdrucken1},
         {&menu.Bildschirmspeichern1, &file_commands_.Bildschirmspeichern1},
+        // exports
+        {&menu.PDFspeichern1, &file_commands_.PDFspeichern1},
+        {&menu.CSVspeichern1, &file_commands_.CSVspeichern1},
+        {&menu.FHIRspeichern1, &file_commands_.FHIRspeichern1},
     };
 
     QMenu* current = nullptr;

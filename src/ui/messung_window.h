@@ -42,6 +42,10 @@ struct MessungFileCommands {
     std::function<void()> lesen1;               // menu item: read the results file
     std::function<void()> Bildschirmdrucken1;   // menu item: print the window
     std::function<void()> Bildschirmspeichern1; // menu item: save the window image
+    // The exports, at the end of the results menu
+    std::function<void()> PDFspeichern1{};  // menu item: the printed report as "Kelvor.pdf"
+    std::function<void()> CSVspeichern1{};  // menu item: "Kelvor.csv"
+    std::function<void()> FHIRspeichern1{}; // menu item: "Kelvor.fhir.json"
 };
 
 // The window logic's hold on its window: closing it runs the window's close event, as the user's close

@@ -37,6 +37,8 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     results = std::make_unique<results::ResultsCommands>(
         results::ResultsServices{state, messung->controls(), *charts, *left_chart, *right_chart, files,
                                  dialogs, printer, calendar, *capture, [this] { messung->FormResize(); }});
+    exports = std::make_unique<results::ExportCommands>(results::ExportServices{
+        state, messung->controls(), *results, files, dialogs, pdf, calendar});
     listener = std::make_unique<diagnostics::TTinyPortListener>(sound->ports());
 
     MessungFileCommands file_commands;
@@ -46,6 +48,9 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     file_commands.lesen1 = [this] { results->lesen1Click(); };
     file_commands.Bildschirmdrucken1 = [this] { results->Bildschirmdrucken1Click(); };
     file_commands.Bildschirmspeichern1 = [this] { results->Bildschirmspeichern1Click(); };
+    file_commands.PDFspeichern1 = [this] { exports->PDFspeichern1Click(); };
+    file_commands.CSVspeichern1 = [this] { exports->CSVspeichern1Click(); };
+    file_commands.FHIRspeichern1 = [this] { exports->FHIRspeichern1Click(); };
     window = std::make_unique<MessungWindow>(
         *messung, runner, left_chart, right_chart, port_log, [this] { listener_window->show_window(); },
         std::move(file_commands));

@@ -502,7 +502,8 @@ TEST(MessungWindow, MenuItemsRunTheirHandlers) {
 
 TEST(MessungWindow, FileCommandsStayDisabledUntilTheyExist) {
     const char* buttons[] = {"speichern", "Drucken"};
-    const char* items[] = {"speichern1", "drucken1", "lesen1", "Bildschirmdrucken1", "Bildschirmspeichern1"};
+    const char* items[] = {"speichern1",           "drucken1",      "lesen1",        "Bildschirmdrucken1",
+                           "Bildschirmspeichern1", "PDFspeichern1", "CSVspeichern1", "FHIRspeichern1"};
     {
         WindowRig rig;
         for (const char* name : buttons)
@@ -514,7 +515,8 @@ TEST(MessungWindow, FileCommandsStayDisabledUntilTheyExist) {
     std::vector<std::string> ran;
     auto command = [&ran](const char* name) { return [&ran, name] { ran.push_back(name); }; };
     WindowRig rig(MessungFileCommands{command("save"), command("print"), command("print results"),
-                                      command("read"), command("print screen"), command("save screen")});
+                                      command("read"), command("print screen"), command("save screen"),
+                                      command("pdf"), command("csv"), command("fhir")});
     for (const char* name : buttons)
         click(rig.find(name));
     for (const char* name : items) {
@@ -523,7 +525,7 @@ TEST(MessungWindow, FileCommandsStayDisabledUntilTheyExist) {
         QCoreApplication::processEvents();
     }
     EXPECT_EQ(ran, (std::vector<std::string>{"save", "print", "save", "print results", "read", "print screen",
-                                             "save screen"}));
+                                             "save screen", "pdf", "csv", "fhir"}));
 }
 
 TEST(MessungWindow, TimersTickThroughTheLogicOnceStarted) {
