@@ -10,6 +10,7 @@
 #include "core/chart/curves.h"
 #include "core/chart/window_layout.h"
 #include "core/results/export_commands.h"
+#include "core/results/exports.h"
 #include "core/results/results_commands.h"
 #include "platform/locale_calendar.h"
 #include "platform/pdf_document_job.h"
@@ -356,6 +357,11 @@ TEST(ExportFiles, CsvAndFhirAsOtherProgramsReadThem) {
     };
     const auto [status, errors] = validate("Kelvor.fhir.json");
     EXPECT_EQ(status, 0) << errors;
+    hearing::NormalsInUse profile = results::builtin_normals(rig.state.norm_values); // hearing levels
+    profile.profile_name = "HD 280";
+    profile.left.calibrated.fill(true);
+    testing::put_file("profile.json", results::fhir_bundle(rig.state, profile, {"Jörg", "2026-12-09T06:05:00Z"}));
+    EXPECT_EQ(validate("profile.json").first, 0) << validate("profile.json").second;
     std::string broken = testing::file_content("Kelvor.fhir.json");
     broken.replace(broken.find("\"final\""), 7, "\"done\"");
     testing::put_file("broken.json", broken);

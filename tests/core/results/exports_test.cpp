@@ -1,69 +1,47 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "core/results/export_commands.h"
+#include "core/chart/curves.h"
 #include "core/results/exports.h"
-#include "results_rig.h"
 
 namespace kelvor::results {
 namespace {
 
 using nlohmann::json;
 
-// The pages go to a print recorder; the "file" names how many documents it holds.
-struct FakeDocumentJob : host::DocumentJob {
-    testing::FakePrintJob pages;
-    bool finish_fails = false;
-    bool begin_document(const std::string& title) override { return pages.begin_document(title); }
-    int resolution_dpi() const override { return pages.resolution_dpi(); }
-    void text_out(int x, int y, const std::string& text) override { pages.text_out(x, y, text); }
-    void stretch_picture(const host::PrintRect& t, const host::PrintPicture* p, const host::PrintRect& s) override {
-        pages.stretch_picture(t, p, s);
-    }
-    bool end_document() override { return pages.end_document(); }
-    std::string error_text() const override { return pages.error_text(); }
-    bool finish(std::string& content) override {
-        content = std::to_string(pages.documents.size()) + " pages";
-        return !finish_fails;
-    }
-    void discard() override { pages.documents.clear(); }
-};
-
-struct ExportRig : testing::ResultsRig {
+struct ExportRig {
     ExportRig() {
-        measure(state.results_li, 125, 5); // no LOINC code at 125 Hz
-        measure(state.results_li, 1000, 25);
-        measure(state.results_re, 1000, 40);
-        c.Testname.lines = {"Erika Muster"};
+        chart::build_norm_values(state.norm_values);
+        normals = builtin_normals(state.norm_values);
+        hearing::set_result_entry(state.results_li, 2, 125, 5); // no LOINC code at 125 Hz
+        hearing::set_result_entry(state.results_li, 10, 1000, 25);
+        hearing::set_result_entry(state.results_re, 10, 1000, 40);
     }
     // A profile with references for the left ear only (12.5 dB at 1000 Hz, 30 dB at 125 Hz).
     void choose_profile() {
-        normals = builtin_normals(state.norm_values);
         normals.profile_name = "HD 280, \"pro\" Köln";
         normals.left.norm.entries[10].level = 12.5;
         normals.left.norm.entries[2].level = 30;
         normals.left.calibrated[10] = normals.left.calibrated[2] = true;
     }
-    hearing::NormalsInUse normals = builtin_normals(state.norm_values);
-    FakeDocumentJob pdf;
-    ExportCommands exports{{state, c, r, files, dialogs, pdf, calendar, [this] { return normals; }}};
-    json fhir() {
-        exports.FHIRspeichern1Click();
-        return json::parse(files.contents.at("Kelvor.fhir.json"));
+    std::string csv() const { return results_csv(state, normals); }
+    json fhir() const {
+        return json::parse(fhir_bundle(state, normals, {"Erika Muster", "2004-06-24T10:30:00+02:00"}));
     }
+    hearing::TestState state;
+    hearing::NormalsInUse normals;
 };
 
 TEST(Exports, CsvWithAndWithoutProfile) {
     ExportRig rig;
-    rig.exports.CSVspeichern1Click();
-    EXPECT_EQ(rig.files.contents.at("Kelvor.csv"), "ear,frequency_hz,level_db,normal_db,hearing_level_db_hl,profile\r\n"
-                                                   "left,125,5,35,,\r\nleft,1000,25,0,,\r\nright,1000,40,0,,\r\n");
+    EXPECT_EQ(rig.csv(), "ear,frequency_hz,level_db,normal_db,hearing_level_db_hl,profile\r\n"
+                         "left,125,5,35,,\r\nleft,1000,25,0,,\r\nright,1000,40,0,,\r\n");
     rig.choose_profile();
-    rig.exports.CSVspeichern1Click();
     const std::string name = "\"HD 280, \"\"pro\"\" Köln\"";
-    EXPECT_EQ(rig.files.contents.at("Kelvor.csv"), "ear,frequency_hz,level_db,normal_db,hearing_level_db_hl,profile\r\n"
-                                                   "left,125,5,30,-25," + name + "\r\nleft,1000,25,12.5,12.5," +
-                                                       name + "\r\nright,1000,40,0,," + name + "\r\n");
+    EXPECT_EQ(rig.csv(), "ear,frequency_hz,level_db,normal_db,hearing_level_db_hl,profile\r\n"
+                         "left,125,5,30,-25," +
+                             name + "\r\nleft,1000,25,12.5,12.5," + name + "\r\nright,1000,40,0,," + name +
+                             "\r\n");
 }
 
 TEST(Exports, FhirPanelAndMembers) {
@@ -113,41 +91,6 @@ TEST(Exports, FhirSaysWhatTheValuesAre) {
     const json& right_1000 = with["entry"][3]["resource"]; // no reference for the right ear
     EXPECT_EQ(right_1000["valueQuantity"]["unit"], "dB");
     EXPECT_EQ(right_1000["note"][0]["text"].get<std::string>().rfind("Not a hearing level", 0), 0u);
-}
-
-// "Kelvor.pdf" holds exactly what "drucken" prints, both print jobs of a fine chart in one file.
-TEST(Exports, PdfHoldsThePrintedPages) {
-    for (const bool fine : {false, true}) {
-        ExportRig rig;
-        rig.c.f_fine.checked = fine;
-        rig.r.DruckenClick();
-        rig.exports.PDFspeichern1Click();
-        EXPECT_EQ(rig.files.contents.at("Kelvor.pdf"), fine ? "2 pages" : "1 pages");
-        ASSERT_EQ(rig.pdf.pages.documents.size(), rig.printer.documents.size());
-        for (std::size_t i = 0; i < rig.printer.documents.size(); ++i)
-            EXPECT_EQ(rig.pdf.pages.documents[i].texts, rig.printer.documents[i].texts);
-        EXPECT_TRUE(rig.dialogs.shown.empty());
-    }
-}
-
-TEST(Exports, FilesThatCannotBeWritten) {
-    const struct {
-        void (ExportCommands::*command)();
-        const char* file;
-    } cases[] = {{&ExportCommands::PDFspeichern1Click, "Kelvor.pdf"},
-                 {&ExportCommands::CSVspeichern1Click, "Kelvor.csv"},
-                 {&ExportCommands::FHIRspeichern1Click, "Kelvor.fhir.json"}};
-    for (const auto& c : cases) {
-        ExportRig rig;
-        rig.files.cannot_create.insert(c.file);
-        (rig.exports.*c.command)();
-        EXPECT_EQ(rig.dialogs.shown, std::vector<std::string>{std::string("Fehler / Erzeugung: ") + c.file});
-    }
-    ExportRig rig;
-    rig.pdf.finish_fails = true;
-    rig.exports.PDFspeichern1Click();
-    EXPECT_EQ(rig.dialogs.shown, std::vector<std::string>{"Fehler / Erzeugung: Kelvor.pdf"});
-    EXPECT_EQ(rig.files.written, std::vector<std::string>{});
 }
 
 } // namespace
