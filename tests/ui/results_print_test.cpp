@@ -324,10 +324,6 @@ TEST(ExportFiles, PdfHasThePrintedPages) {
                 EXPECT_NEAR(exported[i].y, printed[i].y, 0.25) << printed[i].text;
             }
         }
-        if (qEnvironmentVariableIsSet("KELVOR_KEEP_PAGES")) // both, to look at
-            for (const QString& file : jobs + QStringList{"Kelvor.pdf"})
-                QFile::copy(file, qEnvironmentVariable("KELVOR_KEEP_PAGES") + QString("/%1-").arg(fine) +
-                                      QFileInfo(file).fileName());
         EXPECT_NE(PrintOutput::run("pdftotext", {"Kelvor.pdf", "-"}).find("Offset: -12"), std::string::npos);
         EXPECT_NE(PrintOutput::run("pdfinfo", {"Kelvor.pdf"}).find("(A4)"), std::string::npos);
     }
