@@ -76,9 +76,9 @@ TEST(Exports, FhirPanelAndMembers) {
 
 TEST(Exports, FhirSaysWhatTheValuesAre) {
     ExportRig rig;
-    const std::string without = json(rig.fhir()).dump();
-    EXPECT_EQ(without.find("dB HL"), std::string::npos); // never labelled as hearing levels
-    for (const json& entry : json::parse(without)["entry"])
+    const json without = rig.fhir();
+    EXPECT_EQ(without.dump().find("dB HL"), std::string::npos); // never labelled as hearing levels
+    for (const json& entry : without["entry"])
         EXPECT_EQ(entry["resource"]["note"][0]["text"].get<std::string>().rfind("Not hearing levels", 0), 0u);
 
     rig.choose_profile();
