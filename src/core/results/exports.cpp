@@ -54,6 +54,16 @@ struct Ear {
 constexpr Ear ear_left{true, "left", "25577004", "Left ear structure"};
 constexpr Ear ear_right{false, "right", "85119005", "Right ear structure"};
 
+// One ear's results and the normal values they are compared with.
+struct EarRecords {
+    const Ear& ear;
+    const hearing::TEarResult& results;
+    const hearing::EarNormals& normals;
+};
+std::array<EarRecords, 2> ears_of(const hearing::TestState& state, const hearing::NormalsInUse& normals) {
+    return {{{ear_left, state.results_li, normals.left}, {ear_right, state.results_re, normals.right}}};
+}
+
 // The levels are the test tone's attenuation steps as set on this machine: nothing ties them to the
 // threshold of a normal-hearing listener unless a profile measured on these headphones does.
 constexpr const char* not_hearing_levels =
@@ -180,15 +190,12 @@ hearing::NormalsInUse builtin_normals(const hearing::TEarResult& norm_values) {
 
 std::string results_csv(const hearing::TestState& state, const hearing::NormalsInUse& normals) {
     std::string csv = "ear,frequency_hz,level_db,normal_db,hearing_level_db_hl,profile\r\n";
-    for (const auto& [ear, record, ear_normals] :
-         {std::tuple{ear_left, &state.results_li, &normals.left},
-          std::tuple{ear_right, &state.results_re, &normals.right}}) {
-        for_each_result(*record, [&](std::size_t index, const hearing::TEarEntry& entry) {
-            const std::optional<double> hl = hearing::hearing_level(normals, *ear_normals, *record, index);
-            csv += std::string(ear.csv_name) + ',' + decimal_text(std::trunc(entry.freq)) + ',' +
-                   decimal_text(saved_level(entry)) + ',' +
-                   decimal_text(ear_normals->norm.entries[index].level) + ',' + (hl ? decimal_text(*hl) : "") +
-                   ',' + csv_field(normals.profile_name) + "\r\n";
+    for (const EarRecords& e : ears_of(state, normals)) {
+        for_each_result(e.results, [&](std::size_t index, const hearing::TEarEntry& entry) {
+            const std::optional<double> hl = hearing::hearing_level(normals, e.normals, e.results, index);
+            csv += std::string(e.ear.csv_name) + ',' + decimal_text(std::trunc(entry.freq)) + ',' +
+                   decimal_text(saved_level(entry)) + ',' + decimal_text(e.normals.norm.entries[index].level) +
+                   ',' + (hl ? decimal_text(*hl) : "") + ',' + csv_field(normals.profile_name) + "\r\n";
         });
     }
     return csv;
@@ -201,16 +208,14 @@ std::string fhir_bundle(const hearing::TestState& state, const hearing::NormalsI
 
     json members = json::array();
     json entries = json::array();
-    for (const auto& [ear, record, ear_normals] :
-         {std::tuple{ear_left, &state.results_li, &normals.left},
-          std::tuple{ear_right, &state.results_re, &normals.right}}) {
-        for_each_result(*record, [&](std::size_t index, const hearing::TEarEntry& entry) {
-            const std::string url = local_uuid(seed + ear.csv_name + std::to_string(index));
+    for (const EarRecords& e : ears_of(state, normals)) {
+        for_each_result(e.results, [&](std::size_t index, const hearing::TEarEntry& entry) {
+            const std::string url = local_uuid(seed + e.ear.csv_name + std::to_string(index));
             members.push_back({{"reference", url}});
             entries.push_back(
                 {{"fullUrl", url},
-                 {"resource", member_observation(ear, entry,
-                                                 hearing::hearing_level(normals, *ear_normals, *record, index),
+                 {"resource", member_observation(e.ear, entry,
+                                                 hearing::hearing_level(normals, e.normals, e.results, index),
                                                  normals, info, subject)}});
         });
     }
