@@ -38,11 +38,13 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     results = std::make_unique<results::ResultsCommands>(
         results::ResultsServices{state, messung->controls(), *charts, *left_chart, *right_chart, files,
                                  dialogs, printer, calendar, *capture, [this] { messung->FormResize(); }});
+    exports = std::make_unique<results::ExportCommands>(results::ExportServices{
+        state, messung->controls(), *results, files, dialogs, pdf, calendar});
     listener = std::make_unique<diagnostics::TTinyPortListener>(sound->ports());
 
     window = std::make_unique<MessungWindow>(
         *messung, runner, left_chart, right_chart, port_log, [this] { listener_window->show_window(); },
-        hearing::messung_commands(*messung, results.get()));
+        hearing::messung_commands(*messung, results.get(), exports.get()));
     window_host.attach(window.get());
     capture->set_widget(window->client_area());
     dialogs.set_parent(window.get());

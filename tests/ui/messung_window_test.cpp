@@ -224,7 +224,7 @@ TEST(MessungWindow, EveryControlAndMenuEntryIsNamedForAutomation) {
         ++items;
         EXPECT_EQ(a->text().replace("&&", "&").toStdString(), entry.caption) << entry.name;
     });
-    EXPECT_EQ(items, 39);
+    EXPECT_EQ(items, 42); // with the three exports
     EXPECT_EQ(rig.find<QMenu>("Infos1")->actions().size(), 5);
     EXPECT_EQ(rig.action("grer1")->text(), QString::fromUtf8("-> higher"));
     EXPECT_EQ(rig.action("Lautstrke1")->text(), QString::fromUtf8("Volume"));
@@ -495,7 +495,8 @@ TEST(MessungWindow, MenuItemsRunTheirHandlers) {
 
 TEST(MessungWindow, FileCommandsStayDisabledUntilTheyExist) {
     const char* buttons[] = {"speichern", "Drucken"};
-    const char* items[] = {"speichern1", "drucken1", "lesen1", "Bildschirmdrucken1", "Bildschirmspeichern1"};
+    const char* items[] = {"speichern1",           "drucken1",      "lesen1",        "Bildschirmdrucken1",
+                           "Bildschirmspeichern1", "PDFspeichern1", "CSVspeichern1", "FHIRspeichern1"};
     {
         WindowRig rig;
         for (const char* name : buttons)
@@ -512,7 +513,10 @@ TEST(MessungWindow, FileCommandsStayDisabledUntilTheyExist) {
                    {"drucken1", command("print results")},
                    {"lesen1", command("read")},
                    {"Bildschirmdrucken1", command("print screen")},
-                   {"Bildschirmspeichern1", command("save screen")}});
+                   {"Bildschirmspeichern1", command("save screen")},
+                   {"PDFspeichern1", command("pdf")},
+                   {"CSVspeichern1", command("csv")},
+                   {"FHIRspeichern1", command("fhir")}});
     for (const char* name : buttons)
         click(rig.find(name));
     for (const char* name : items) {
@@ -521,7 +525,7 @@ TEST(MessungWindow, FileCommandsStayDisabledUntilTheyExist) {
         QCoreApplication::processEvents();
     }
     EXPECT_EQ(ran, (std::vector<std::string>{"save", "print", "save", "print results", "read", "print screen",
-                                             "save screen"}));
+                                             "save screen", "pdf", "csv", "fhir"}));
 }
 
 TEST(MessungWindow, TimersTickThroughTheLogicOnceStarted) {

@@ -1,11 +1,12 @@
 #include "core/hearing/messung_command_table.h"
 
 #include "core/hearing/messung.h"
+#include "core/results/export_commands.h"
 #include "core/results/results_commands.h"
 
 namespace kelvor::hearing {
 
-CommandTable messung_commands(TMessung& m, results::ResultsCommands* results) {
+CommandTable messung_commands(TMessung& m, results::ResultsCommands* results, results::ExportCommands* exports) {
     MessungControls& c = m.controls();
     MessungMenu& menu = c.menu;
     const auto on = [&m](void (TMessung::*handler)()) { return [&m, handler] { (m.*handler)(); }; };
@@ -15,7 +16,11 @@ CommandTable messung_commands(TMessung& m, results::ResultsCommands* results) {
     const auto track = [&m](RangeControl& bar, void (TMessung::*handler)(int)) {
         return Command{&bar, CommandKind::track, [&m, handler](int position) { (m.*handler)(position); }};
     };
+    const auto exported = [exports](void (results::ExportCommands::*handler)()) {
+        return exports == nullptr ? std::function<void()>() : [exports, handler] { (exports->*handler)(); };
+    };
     using R = results::ResultsCommands;
+    using E = results::ExportCommands;
     return {
         // The command panel
         click_command(c.clear_li, on(&TMessung::clear_liClick)),
@@ -52,6 +57,9 @@ CommandTable messung_commands(TMessung& m, results::ResultsCommands* results) {
         click_command(menu.speichern1, file(&R::speichern1Click)),
         click_command(menu.drucken1, file(&R::drucken1Click)),
         click_command(menu.lesen1, file(&R::lesen1Click)),
+        click_command(menu.PDFspeichern1, exported(&E::PDFspeichern1Click)),
+        click_command(menu.CSVspeichern1, exported(&E::CSVspeichern1Click)),
+        click_command(menu.FHIRspeichern1, exported(&E::FHIRspeichern1Click)),
         click_command(menu.zeichnenauto1, on(&TMessung::zeichnenauto1Click)),
         click_command(menu.zeichnenman1, on(&TMessung::zeichnenman1Click)),
         click_command(menu.N1dB1, on(&TMessung::db_upClick)), // "+ 1 dB" steps by 2 dB, as the button does

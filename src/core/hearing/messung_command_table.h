@@ -6,12 +6,14 @@
 
 namespace kelvor::results {
 class ResultsCommands;
+class ExportCommands;
 }
 
 namespace kelvor::hearing {
 
 class TMessung;
 
-CommandTable messung_commands(TMessung& m, results::ResultsCommands* results);
+CommandTable messung_commands(TMessung& m, results::ResultsCommands* results,
+                              results::ExportCommands* exports = nullptr);
 
 } // namespace kelvor::hearing

@@ -61,6 +61,8 @@ MessungMenu::MessungMenu() {
     lesen1.caption = "lesen";
     zeichnenauto1.caption = "zeichnen : auto";
     zeichnenman1.caption = "zeichnen : man";
+    for (const ExportCaption& e : export_captions)
+        (this->*e.item).caption = e.german;
     Lautstrke1.caption = "Lautstärke";
     N1dB1.caption = "+ 1 dB";
     N6dB1.caption = "- 6 dB";
