@@ -2,6 +2,9 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QShowEvent>
+#include <QWindow>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
@@ -155,6 +158,9 @@ ParameterDialog::ParameterDialog(settings::TParameter& core, HandlerRunner& runn
     right->addLayout(ok_row);
 
     binding_.connect_commands(settings::parameter_commands(core_), runner_);
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+        if (focus != nullptr && focus != windowHandle()) core_.focus_elsewhere();
+    });
     runner.add_view([this] { sync(); });
     sync();
 }
@@ -186,8 +192,14 @@ void ParameterDialog::sync() {
 
 bool ParameterDialog::event(QEvent* event) {
     // Every activation, also when focus comes back from the main window or from a message box.
-    if (event->type() == QEvent::WindowActivate) runner_.run([this] { core_.FormActivate(); });
+    if (event->type() == QEvent::WindowActivate) runner_.run([this] { core_.window_activated(); });
     return QWidget::event(event);
+}
+
+void ParameterDialog::showEvent(QShowEvent* event) {
+    // Shown by the program (not restored from the task bar): set up now, focus or not.
+    if (!event->spontaneous()) runner_.run([this] { core_.FormShow(); });
+    QWidget::showEvent(event);
 }
 
 void ParameterDialog::closeEvent(QCloseEvent* event) {

@@ -27,6 +27,7 @@ class ParameterDialog : public QWidget {
   protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     template <class W, class C> W* add(W* widget, C& control);

@@ -291,6 +291,19 @@ void TParameter::FormActivate() {
     s_.auto_mode = false;
 }
 
+void TParameter::FormShow() {
+    FormActivate();
+    activation_follows_show_ = true;
+}
+
+void TParameter::window_activated() {
+    if (activation_follows_show_) {
+        activation_follows_show_ = false;
+        return;
+    }
+    FormActivate();
+}
+
 void TParameter::FormClose() {
     s_.show_level = saved_show_level_;
     s_.auto_mode = saved_auto_mode_;

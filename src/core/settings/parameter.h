@@ -108,6 +108,14 @@ class TParameter final : public hearing::SettingsDialog {
 
     // Handlers
     void FormActivate();               // at every activation of the window
+    // The window became visible: it sets itself up at once, as at an activation, whether or not the window
+    // system then activates it (a Wayland compositor decides focus itself, and may give none). The
+    // activation that follows a show is that same activation and runs nothing more.
+    void FormShow();
+    // The window system activated the window (focus came to it).
+    void window_activated();
+    // Focus went to another of the program's windows: the next activation of this one is a new one.
+    void focus_elsewhere() { activation_follows_show_ = false; }
     void FormClose();                  // the window closes (title bar or "o.k. select")
     void PortClick(std::size_t index); // the port radio of port_table[index]
     void Port0220Click() { PortClick(0); }
@@ -170,6 +178,7 @@ class TParameter final : public hearing::SettingsDialog {
     bool saved_show_level_;
     bool saved_auto_mode_;
     bool holding_saved_mode_ = false; // activated since it was last closed
+    bool activation_follows_show_ = false;
     DialogTexts texts_ = english_dialog_texts();
     OptionTexts option_texts_ = english_option_texts();
     int show_requests_ = 0;
