@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <set>
+
 #include "core/results/printed_report.h"
 #include "core/results/text_report.h"
 #include "results_rig.h"
@@ -129,6 +133,47 @@ TEST(PrintedReport, OnePageWithChartsAndATableKeptInLine) {
         EXPECT_EQ(rig.state.results_li.entries[i].flag, before.results_li.entries[i].flag);
         EXPECT_EQ(rig.state.results_re.entries[i].flag, before.results_re.entries[i].flag);
         EXPECT_EQ(rig.state.norm_values.entries[i].flag, before.norm_values.entries[i].flag);
+    }
+}
+
+// Each ear's values and deviations stand in their frequency's row, blank where only the other ear was
+// measured, wherever in the table that row lies.
+TEST(PrintedReport, BlankRowsKeepEveryColumnInLine) {
+    const struct {
+        std::vector<std::uint16_t> left, right;
+    } rows[] = {{{2000, 500}, {1000, 500}}, {{1000}, {4000, 1000, 250}}, {{4000, 250}, {1000}}};
+    for (const auto& row : rows) {
+        ResultsRig rig;
+        std::set<std::uint16_t, std::greater<>> table;
+        for (const std::uint16_t f : row.left) {
+            rig.measure(rig.state.results_li, f, 20);
+            table.insert(f);
+        }
+        for (const std::uint16_t f : row.right) {
+            rig.measure(rig.state.results_re, f, 30);
+            table.insert(f);
+        }
+        rig.r.drucken1Click();
+        auto rows_of = [&](const std::vector<std::uint16_t>& freqs) {
+            std::vector<int> y;
+            for (const std::uint16_t f : freqs)
+                y.push_back(2500 + 60 * int(std::distance(table.begin(), table.find(f))));
+            std::sort(y.begin(), y.end());
+            return y;
+        };
+        auto printed_at = [&](int x) {
+            std::vector<int> y;
+            for (const auto& t : rig.printer.documents.at(0).texts)
+                if (t.x == x && t.y > 2400 && t.y < 3200) y.push_back(t.y);
+            std::sort(y.begin(), y.end());
+            return y;
+        };
+        const std::vector<std::uint16_t> all(table.begin(), table.end());
+        EXPECT_EQ(printed_at(300), rows_of(all));
+        EXPECT_EQ(printed_at(800), rows_of(row.left));
+        EXPECT_EQ(printed_at(1150), rows_of(row.left));
+        EXPECT_EQ(printed_at(1450), rows_of(row.right));
+        EXPECT_EQ(printed_at(1800), rows_of(row.right));
     }
 }
 
