@@ -22,12 +22,18 @@ if command -v ccache >/dev/null 2>&1; then
   export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros}
 fi
 
-times=()
-stage_start() { stage_name=$1; stage_began=$SECONDS; echo "== $1"; }
+stages=()
+# CPU seconds of the finished children so far (the machine may be shared: CPU time shows the work).
+cpu_file=$(mktemp /tmp/kelvor-cpu.XXXXXX)
+cpu_seconds() {
+  times >"$cpu_file"
+  tail -1 "$cpu_file" | awk '{ n = 0; for (i = 1; i <= 2; ++i) { split($i, p, /[ms]/); n += p[1] * 60 + p[2] } printf "%d", n }'
+}
+stage_start() { stage_name=$1; stage_began=$SECONDS; stage_cpu=$(cpu_seconds); echo "== $1"; }
 stage_end() {
-  local took=$((SECONDS - stage_began))
-  times+=("$(printf '%-44s %3d:%02d' "$stage_name" $((took / 60)) $((took % 60)))")
-  echo "== $stage_name: $((took / 60)) min $((took % 60)) s"
+  local took=$((SECONDS - stage_began)) cpu=$(($(cpu_seconds) - stage_cpu))
+  stages+=("$(printf '%-52s %3d:%02d   %3d:%02d' "$stage_name" $((took / 60)) $((took % 60)) $((cpu / 60)) $((cpu % 60)))")
+  echo "== $stage_name: $((took / 60)) min $((took % 60)) s (CPU $((cpu / 60)) min $((cpu % 60)) s)"
 }
 
 # run_tests <build dir> <strict: 1 = a skip fails> <ctest arguments...>
@@ -119,7 +125,8 @@ stage_start "fuzz: results file reader (libFuzzer, ASan + UBSan)"
 scripts/fuzz.sh 45 || status=1
 stage_end
 
-echo "== time per stage (m:ss)"
-printf '%s\n' "${times[@]}"
+echo "== time per stage                                       wall    CPU (m:ss)"
+printf '%s\n' "${stages[@]}"
 echo "== total: $((SECONDS / 60)) min $((SECONDS % 60)) s"
+rm -f "$cpu_file"
 exit $status
