@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <set>
 
 #include "core/results/printed_report.h"
@@ -139,37 +139,32 @@ TEST(PrintedReport, OnePageWithChartsAndATableKeptInLine) {
 // Each ear's values and deviations stand in their frequency's row, blank where only the other ear was
 // measured, wherever in the table that row lies.
 TEST(PrintedReport, BlankRowsKeepEveryColumnInLine) {
+    using Freqs = std::vector<std::uint16_t>;
     const struct {
-        std::vector<std::uint16_t> left, right;
+        Freqs left, right;
     } rows[] = {{{2000, 500}, {1000, 500}}, {{1000}, {4000, 1000, 250}}, {{4000, 250}, {1000}}};
     for (const auto& row : rows) {
         ResultsRig rig;
-        std::set<std::uint16_t, std::greater<>> table;
-        for (const std::uint16_t f : row.left) {
+        std::set<std::uint16_t, std::greater<>> table(row.left.begin(), row.left.end());
+        table.insert(row.right.begin(), row.right.end());
+        for (const auto f : row.left)
             rig.measure(rig.state.results_li, f, 20);
-            table.insert(f);
-        }
-        for (const std::uint16_t f : row.right) {
+        for (const auto f : row.right)
             rig.measure(rig.state.results_re, f, 30);
-            table.insert(f);
-        }
         rig.r.drucken1Click();
-        auto rows_of = [&](const std::vector<std::uint16_t>& freqs) {
-            std::vector<int> y;
-            for (const std::uint16_t f : freqs)
-                y.push_back(2500 + 60 * int(std::distance(table.begin(), table.find(f))));
-            std::sort(y.begin(), y.end());
+        auto rows_of = [&](const Freqs& freqs) { // the y of each frequency's row, top down
+            std::multiset<int> y;
+            for (const auto f : freqs)
+                y.insert(2500 + 60 * int(std::distance(table.begin(), table.find(f))));
             return y;
         };
-        auto printed_at = [&](int x) {
-            std::vector<int> y;
+        auto printed_at = [&](int x) { // the y of each table line printed in column x
+            std::multiset<int> y;
             for (const auto& t : rig.printer.documents.at(0).texts)
-                if (t.x == x && t.y > 2400 && t.y < 3200) y.push_back(t.y);
-            std::sort(y.begin(), y.end());
+                if (t.x == x && t.y > 2400 && t.y < 3200) y.insert(t.y);
             return y;
         };
-        const std::vector<std::uint16_t> all(table.begin(), table.end());
-        EXPECT_EQ(printed_at(300), rows_of(all));
+        EXPECT_EQ(printed_at(300), rows_of(Freqs(table.begin(), table.end())));
         EXPECT_EQ(printed_at(800), rows_of(row.left));
         EXPECT_EQ(printed_at(1150), rows_of(row.left));
         EXPECT_EQ(printed_at(1450), rows_of(row.right));
