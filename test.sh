@@ -26,13 +26,15 @@ fi
 stages=()
 # CPU seconds of the finished children so far (the machine may be shared: CPU time shows the work).
 cpu_file=$(mktemp /tmp/kelvor-cpu.XXXXXX)
-cpu_seconds() {
+cpu_seconds() { # sets cpu_now; `times` must run in this shell, not in a subshell of its own
   times >"$cpu_file"
-  tail -1 "$cpu_file" | awk '{ n = 0; for (i = 1; i <= 2; ++i) { split($i, p, /[ms]/); n += p[1] * 60 + p[2] } printf "%d", n }'
+  cpu_now=$(tail -1 "$cpu_file" | awk '{ n = 0; for (i = 1; i <= 2; ++i) { split($i, p, /[ms]/); n += p[1] * 60 + p[2] }
+    printf "%d", n }')
 }
-stage_start() { stage_name=$1; stage_began=$SECONDS; stage_cpu=$(cpu_seconds); echo "== $1"; }
+stage_start() { stage_name=$1; stage_began=$SECONDS; cpu_seconds; stage_cpu=$cpu_now; echo "== $1"; }
 stage_end() {
-  local took=$((SECONDS - stage_began)) cpu=$(($(cpu_seconds) - stage_cpu))
+  cpu_seconds
+  local took=$((SECONDS - stage_began)) cpu=$((cpu_now - stage_cpu))
   stages+=("$(printf '%-52s %3d:%02d   %3d:%02d' "$stage_name" $((took / 60)) $((took % 60)) $((cpu / 60)) $((cpu % 60)))")
   echo "== $stage_name: $((took / 60)) min $((took % 60)) s (CPU $((cpu / 60)) min $((cpu % 60)) s)"
 }
