@@ -35,7 +35,7 @@ stage_start() { stage_name=$1; stage_began=$SECONDS; cpu_seconds; stage_cpu=$cpu
 stage_end() {
   cpu_seconds
   local took=$((SECONDS - stage_began)) cpu=$((cpu_now - stage_cpu))
-  stages+=("$(printf '%-52s %3d:%02d   %3d:%02d' "$stage_name" $((took / 60)) $((took % 60)) $((cpu / 60)) $((cpu % 60)))")
+  stages+=("$(printf '%-56s %3d:%02d   %3d:%02d' "$stage_name" $((took / 60)) $((took % 60)) $((cpu / 60)) $((cpu % 60)))")
   echo "== $stage_name: $((took / 60)) min $((took % 60)) s (CPU $((cpu / 60)) min $((cpu % 60)) s)"
 }
 
@@ -81,7 +81,7 @@ status=0
 
 # ./run.sh configures with only what it installs: the same configuration with the test packages hidden
 # from CMake must still succeed (configuring alone takes seconds, and is where that breaks).
-stage_start "the program configures as ./run.sh does, without the test packages"
+stage_start "configure as ./run.sh does, without GoogleTest"
 rm -rf build-runcheck
 scripts/configure-program build-runcheck -DCMAKE_DISABLE_FIND_PACKAGE_GTest=TRUE
 rm -rf build-runcheck
@@ -160,7 +160,7 @@ stage_start "fuzz: results file reader (libFuzzer, ASan + UBSan)"
 scripts/fuzz.sh 45 || status=1
 stage_end
 
-echo "== time per stage                                       wall    CPU (m:ss)"
+printf '== %-53s %6s %8s\n' "time per stage (m:ss)" wall CPU
 printf '%s\n' "${stages[@]}"
 echo "== total: $((SECONDS / 60)) min $((SECONDS % 60)) s"
 rm -f "$cpu_file"
