@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "core/common/commands.h"
 #include "core/hearing/test_seams.h"
 #include "core/settings/language_tables.h"
 #include "core/settings/parameter_controls.h"
 
 namespace kelvor::hearing {
-class TMessung;
 struct TestState;
-} // namespace kelvor::hearing
+}
 namespace kelvor::host {
 class Dialogs;
 class OutputRouting;
@@ -71,10 +71,6 @@ class TParameter final : public hearing::SettingsDialog {
     TParameter(const TParameter&) = delete;
     TParameter& operator=(const TParameter&) = delete;
 
-    // The main window is made after this dialog (it asks the dialog's radios from its start), so it is
-    // linked here once it exists. Its range operations and frequency setter are what the dialog calls.
-    void use_main_window(hearing::TMessung& main) { main_ = &main; }
-
     ParameterControls& controls() { return c_; }
     const ParameterControls& controls() const { return c_; }
 
@@ -93,6 +89,7 @@ class TParameter final : public hearing::SettingsDialog {
     void radio_click(CheckControl& radio);
 
     // hearing::SettingsDialog
+    void use_main_window(hearing::MainWindowRange& main) override { main_ = &main; }
     bool nt_family_selected() const override { return c_.OS_Win_NT2000XP.checked; }
     bool data_stream_selected() const override { return c_.MethB_Data_Stream.checked; }
     void nt_layout() override;
@@ -157,7 +154,7 @@ class TParameter final : public hearing::SettingsDialog {
     host::SystemInfo& system_;
     host::Dialogs& dialogs_;
     host::OutputRouting* routing_;
-    hearing::TMessung* main_ = nullptr;
+    hearing::MainWindowRange* main_ = nullptr;
 
     ParameterControls c_;
     std::vector<std::vector<CheckControl*>> radio_groups_;
@@ -177,5 +174,9 @@ class TParameter final : public hearing::SettingsDialog {
     OptionTexts option_texts_ = english_option_texts();
     int show_requests_ = 0;
 };
+
+// The dialog's command table: each radio, button, box and the volume arrows with their handler. A radio
+// runs through `radio_click`, which checks it and clears its group before its handler.
+CommandTable parameter_commands(TParameter& p);
 
 } // namespace kelvor::settings

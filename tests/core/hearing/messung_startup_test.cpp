@@ -86,8 +86,7 @@ TEST(FormCreate, HandsThePortDriverToToneOutputAndOpensIt) {
     MessungRig rig;
     testing::ScriptedDriverServices services;
     port::TSmallPort driver(rig.system, services, rig.port_buffer);
-    TMessung m{{rig.state, rig.tone, rig.chart, rig.settings, rig.languages, rig.sound_log, rig.port_log,
-                rig.port_buffer, rig.system, rig.dialogs, rig.files, rig.browser, rig.window, &driver}};
+    TMessung m{rig.services({.port_driver = &driver})};
     m.FormCreate(623, 404);
     EXPECT_EQ(rig.tone.port_driver, &driver);
     EXPECT_TRUE(driver.Opened());
