@@ -42,7 +42,7 @@ void Charts::clear_chart(std::int8_t ear, int index_max) {
     inputs.f_extended_checked = controls_ != nullptr && controls_->f_extended_checked();
     inputs.title = text(settings::slot_chart_ear);
     g.draw_chart(inputs);
-    chart::draw_line(g, test_.norm_values, colours::normal_green, test_.f_min, test_.f_max);
+    chart::draw_line(g, test_.norm_of(ear), colours::normal_green, test_.f_min, test_.f_max);
 }
 
 void Charts::clear_Chart_li() {
