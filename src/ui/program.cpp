@@ -22,11 +22,16 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     parameter = std::make_unique<settings::TParameter>(
         settings::ParameterServices{state, *tone, system, dialogs, &sound->routing()});
 
+    conditions = std::make_unique<profile::LiveConditions>(tone->settings(), parameter->controls().Ear_Routing.checked,
+                                                           sound_server, calendar);
+    profiles = std::make_unique<profile::HearingProfiles>(
+        profile::ProfileServices{state, profile_store, dialogs, *conditions});
+
     // The main window with its port driver component.
     small_port = std::make_unique<port::TSmallPort>(system, sound->driver_services(), port_buffer);
     messung = std::make_unique<hearing::TMessung>(hearing::MessungServices{
         state, *tone, *charts, *parameter, languages, sound_log, port_log, port_buffer, system, dialogs,
-        files, *browser, window_host, small_port.get(), &sound->routing()});
+        files, *browser, window_host, small_port.get(), &sound->routing(), profiles.get()});
     parameter->use_main_window(*messung);
     frame = std::make_unique<chart::MessungFrameControls>(messung->controls());
     charts->use_controls(frame.get());
@@ -56,6 +61,9 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
 
     parameter_dialog = std::make_unique<ParameterDialog>(*parameter, runner, window.get());
     listener_window = std::make_unique<PortListenerWindow>(*listener, runner);
+    // No profile is chosen at start; the list is read once the normal values exist.
+    profiles->load();
+    profile_ui = new ProfileUi(*profiles, *messung, languages, runner, window.get(), parameter_dialog.get());
     runner.sync_views();
 }
 

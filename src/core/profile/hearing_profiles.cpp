@@ -125,6 +125,14 @@ std::string HearingProfiles::reference_intro() const {
            "the output and the headphones as they are now, also for later tests.";
 }
 
+void HearingProfiles::show_reference_intro() {
+    dialogs_.message_box(reference_intro());
+}
+
+void HearingProfiles::say(const std::string& english, const std::string& german) {
+    dialogs_.message_box(german_ ? german : english);
+}
+
 bool HearingProfiles::begin_reference_run(const std::string& name) {
     reference_name_.reset();
     if (!valid_profile_name(name)) {

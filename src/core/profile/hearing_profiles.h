@@ -75,6 +75,7 @@ class HearingProfiles final : public hearing::ProfileHooks {
 
     // The reference run's introduction: who may take it, and where its thresholds go.
     std::string reference_intro() const;
+    void show_reference_intro();
     // Prepares a reference run into the profile named `name` (a new one when there is none of that name).
     // False, after saying why, when the name is not a usable file name or the output is the PC speaker.
     bool begin_reference_run(const std::string& name);
@@ -92,7 +93,7 @@ class HearingProfiles final : public hearing::ProfileHooks {
   private:
     const std::string& text_none() const;
     void apply();
-    void say(const std::string& english, const std::string& german) { dialogs_.message_box(german_ ? german : english); }
+    void say(const std::string& english, const std::string& german);
 
     hearing::TestState& state_;
     host::ProfileStore& store_;
