@@ -5,7 +5,11 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QGroupBox>
-#include <QInputDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -133,13 +137,28 @@ void ProfileUi::reference_run() {
     runner_.run([this] { profiles_.show_reference_intro(); });
     const Captions& t = languages_.german() ? german : english;
     const profile::Profile* current = profiles_.chosen_profile();
-    QInputDialog input(main_window_);
-    input.setObjectName(QStringLiteral("Reference_Name_Dialog"));
+    // The name, asked in a dialog whose parts carry names of their own, as every control here does.
+    QDialog input(main_window_);
+    name_it(&input, &input, "Reference_Name_Dialog", QString::fromUtf8(t.name_title));
     input.setWindowTitle(QString::fromUtf8(t.name_title));
-    input.setLabelText(QString::fromUtf8(t.name_label));
-    input.setTextValue(QString::fromStdString(current != nullptr ? current->name : std::string("Headphones")));
+    auto* layout = new QVBoxLayout(&input);
+    auto* label = new QLabel(QString::fromUtf8(t.name_label), &input);
+    auto* edit = new QLineEdit(&input);
+    name_it(edit, edit, "Reference_Name", QString::fromUtf8(t.name_label));
+    label->setBuddy(edit);
+    edit->setText(QString::fromStdString(current != nullptr ? current->name : std::string("Headphones")));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &input);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    name_it(ok, ok, "Reference_ok", ok->text());
+    QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
+    name_it(cancel, cancel, "Reference_Cancel", cancel->text());
+    connect(buttons, &QDialogButtonBox::accepted, &input, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &input, &QDialog::reject);
+    layout->addWidget(label);
+    layout->addWidget(edit);
+    layout->addWidget(buttons);
     if (input.exec() != QDialog::Accepted) return;
-    const std::string name = input.textValue().trimmed().toStdString();
+    const std::string name = edit->text().trimmed().toStdString();
     runner_.run([this, name] {
         if (!profiles_.begin_reference_run(name)) return;
         // The run starts from empty records, so nothing of an earlier test goes into the reference.

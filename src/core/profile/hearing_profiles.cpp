@@ -210,22 +210,21 @@ void HearingProfiles::sequence_complete() {
                 "Die Referenzmessung konnte nicht gespeichert werden: " + store_.path_of(file) + ": " + written.error);
             return;
         }
-        if (existing != profiles_.end()) {
+        if (existing != profiles_.end())
             *existing = updated;
-        } else {
-            const std::string chosen_name = chosen_profile() != nullptr ? chosen_profile()->name : std::string();
-            auto at = std::lower_bound(profiles_.begin(), profiles_.end(), name,
-                                       [](const Profile& p, const std::string& n) { return p.name < n; });
-            profiles_.insert(at, updated);
-            if (!chosen_name.empty()) chosen_ = 0;
-            for (std::size_t i = 0; i < profiles_.size(); ++i)
-                if (profiles_[i].name == chosen_name) chosen_ = static_cast<int>(i) + 1;
-        }
+        else
+            profiles_.insert(std::lower_bound(profiles_.begin(), profiles_.end(), name,
+                                              [](const Profile& p, const std::string& n) { return p.name < n; }),
+                             updated);
+        // The profile just made or refined is the one in use from now on: the next test on these
+        // headphones is what it was made for.
+        for (std::size_t i = 0; i < profiles_.size(); ++i)
+            if (profiles_[i].name == name) chosen_ = static_cast<int>(i) + 1;
         apply();
         english = "Reference run added to the hearing level profile \"" + name + "\" (" +
-                  std::to_string(outcome.kept.size()) + " thresholds kept).";
+                  std::to_string(outcome.kept.size()) + " thresholds kept); the profile is now in use.";
         german = "Referenzmessung in das Hörpegel-Profil \"" + name + "\" aufgenommen (" +
-                 std::to_string(outcome.kept.size()) + " Schwellen übernommen).";
+                 std::to_string(outcome.kept.size()) + " Schwellen übernommen); das Profil ist jetzt in Gebrauch.";
     } else {
         english = "The reference run kept no threshold: the profile \"" + name + "\" is unchanged.";
         german = "Die Referenzmessung ergab keine brauchbare Schwelle: das Profil \"" + name + "\" bleibt unverändert.";

@@ -162,7 +162,7 @@ TEST(HearingProfiles, ReferenceRunsMakeTheNormalValues) {
     }
     EXPECT_NE(dialogs.shown.back().find("left 4000 Hz"), std::string::npos);
     EXPECT_NE(store.files.contents["HD.profile"].find("left 1000 22.00 2 2.83"), std::string::npos);
-    profiles.choose(1);
+    EXPECT_EQ(profiles.chosen(), 1); // the profile just made is in use
     EXPECT_EQ(state.norm_of(hearing::ear_left).entries[10].level, 22);
     EXPECT_EQ(state.norm_of(hearing::ear_right).entries[10].level, 18);
 
