@@ -27,7 +27,8 @@ int make_folders(const std::string& path) {
 } // namespace
 
 std::string kelvor_config_folder(const char* xdg_config_home, const char* home) {
-    if (xdg_config_home != nullptr && xdg_config_home[0] == '/') return std::string(xdg_config_home) + "/kelvor";
+    if (xdg_config_home != nullptr && xdg_config_home[0] == '/')
+        return std::string(xdg_config_home) + "/kelvor";
     return std::string(home != nullptr && home[0] != '\0' ? home : "") + "/.config/kelvor";
 }
 
@@ -40,7 +41,8 @@ std::vector<std::string> ConfigFolderProfiles::names(const std::string& suffix) 
     if (dir == nullptr) return out;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        if (name.size() > suffix.size() &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
             out.push_back(name.substr(0, name.size() - suffix.size()));
     }
     ::closedir(dir);
@@ -52,7 +54,8 @@ std::unique_ptr<host::LineReader> ConfigFolderProfiles::open_lines(const std::st
     return files_.open_lines(path_of(file_name));
 }
 
-host::WriteResult ConfigFolderProfiles::replace_file(const std::string& file_name, const std::string& content) {
+host::WriteResult ConfigFolderProfiles::replace_file(const std::string& file_name,
+                                                     const std::string& content) {
     if (const int error = make_folders(folder_); error != 0)
         return {host::WriteResult::Status::cannot_create, folder_ + ": " + std::strerror(error)};
     return files_.replace_file(path_of(file_name), content);

@@ -42,7 +42,8 @@ struct Query {
         }
         if (info == nullptr) return;
         const char* pid = pa_proplist_gets(info->proplist, PA_PROP_APPLICATION_PROCESS_ID);
-        if (pid != nullptr && self->own_pid == pid && info->has_volume) self->state.stream_volume = percent(info->volume);
+        if (pid != nullptr && self->own_pid == pid && info->has_volume)
+            self->state.stream_volume = percent(info->volume);
     }
 
     static void on_server(pa_context* context, const pa_server_info* info, void* self_ptr) {
@@ -84,13 +85,20 @@ host::SoundServerState PulseSoundServer::query() {
     pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Kelvor volume check");
     q.context = pa_context_new_with_proplist(pa_mainloop_get_api(q.loop), nullptr, props);
     pa_proplist_free(props);
-    if (q.context != nullptr && pa_context_connect(q.context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0 &&
+    if (q.context != nullptr &&
+        pa_context_connect(q.context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0 &&
         q.run_until([](Query& x) { return pa_context_get_state(x.context) == PA_CONTEXT_READY; })) {
         q.pending = 2;
         pa_operation* a = pa_context_get_server_info(q.context, &Query::on_server, &q);
         pa_operation* b = pa_context_get_sink_input_info_list(q.context, &Query::on_sink_input, &q);
-        if (a != nullptr) pa_operation_unref(a); else --q.pending;
-        if (b != nullptr) pa_operation_unref(b); else --q.pending;
+        if (a != nullptr)
+            pa_operation_unref(a);
+        else
+            --q.pending;
+        if (b != nullptr)
+            pa_operation_unref(b);
+        else
+            --q.pending;
         if (!q.run_until([](Query& x) { return x.pending <= 0; })) q.state = {};
     }
     if (q.context != nullptr) {

@@ -3,17 +3,17 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QComboBox>
-#include <QDockWidget>
-#include <QGroupBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDockWidget>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 
 namespace kelvor::ui {
@@ -53,7 +53,8 @@ ProfileUi::ProfileUi(profile::HearingProfiles& profiles, hearing::TMessung& mess
     if (auto* options = main_window->menuBar()->findChild<QMenu*>(QStringLiteral("Parameterwahl1"))) {
         reference_item_ = options->addAction(QString::fromUtf8(english.reference_item));
         reference_item_->setObjectName(QStringLiteral("Referenzmessung1"));
-        connect(reference_item_, &QAction::triggered, this, [this] { reference_run(); }, Qt::QueuedConnection);
+        connect(
+            reference_item_, &QAction::triggered, this, [this] { reference_run(); }, Qt::QueuedConnection);
     }
 
     // The list, in the dialog's right column below the port group.
@@ -102,9 +103,11 @@ void ProfileUi::sync() {
         list_box_->setAccessibleName(QString::fromUtf8(t.list));
         list_->setAccessibleName(QString::fromUtf8(t.list));
         QStringList items;
-        for (const auto& choice : profiles_.choices()) items << QString::fromStdString(choice);
+        for (const auto& choice : profiles_.choices())
+            items << QString::fromStdString(choice);
         QStringList now;
-        for (int i = 0; i < list_->count(); ++i) now << list_->itemText(i);
+        for (int i = 0; i < list_->count(); ++i)
+            now << list_->itemText(i);
         const QSignalBlocker block(list_);
         if (items != now) {
             list_->clear();
@@ -116,15 +119,19 @@ void ProfileUi::sync() {
     panel_->setAccessibleName(QString::fromUtf8(t.panel));
     panel_text_->setAccessibleName(QString::fromUtf8(t.panel));
     const std::string status = profiles_.status_text();
-    if (panel_text_->toPlainText().toStdString() != status) panel_text_->setPlainText(QString::fromStdString(status));
+    if (panel_text_->toPlainText().toStdString() != status)
+        panel_text_->setPlainText(QString::fromStdString(status));
     panel_->setVisible(!status.empty());
 
     // A profile chosen, made or left: the charts draw the other normal curve, once this sync is over.
-    const std::string normals = messung_.state().normals.profile_name;
-    if (normals != shown_normals_ || profiles_.chosen_profile() != nullptr) {
-        const bool changed = normals != shown_normals_;
+    std::string normals = messung_.state().normals.profile_name;
+    if (!normals.empty())
+        for (const auto* ear : {&messung_.state().normals.left, &messung_.state().normals.right})
+            for (const auto& entry : ear->norm.entries)
+                normals += ";" + std::to_string(entry.level);
+    if (normals != shown_normals_) {
         shown_normals_ = normals;
-        if (changed) QTimer::singleShot(0, this, [this] { runner_.run([this] { messung_.FormResize(); }); });
+        QTimer::singleShot(0, this, [this] { runner_.run([this] { messung_.FormResize(); }); });
     }
     syncing_ = false;
 }

@@ -25,8 +25,9 @@ namespace kelvor::ui {
 class ProfileUi : public QObject {
     Q_OBJECT
   public:
-    ProfileUi(profile::HearingProfiles& profiles, hearing::TMessung& messung, const settings::Languages& languages,
-              HandlerRunner& runner, QMainWindow* main_window, QWidget* settings_dialog);
+    ProfileUi(profile::HearingProfiles& profiles, hearing::TMessung& messung,
+              const settings::Languages& languages, HandlerRunner& runner, QMainWindow* main_window,
+              QWidget* settings_dialog);
 
     // Captions, the list and the panel follow the logic; a changed profile redraws the charts.
     void sync();
@@ -45,7 +46,7 @@ class ProfileUi : public QObject {
     QComboBox* list_ = nullptr;
     QDockWidget* panel_ = nullptr;
     QPlainTextEdit* panel_text_ = nullptr;
-    std::string shown_normals_; // the profile whose normal values the charts show
+    std::string shown_normals_; // the normal values the charts were last drawn with
     bool syncing_ = false;
 };
 

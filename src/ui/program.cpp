@@ -22,7 +22,7 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     parameter = std::make_unique<settings::TParameter>(
         settings::ParameterServices{state, *tone, system, dialogs, &sound->routing()});
 
-    conditions = std::make_unique<profile::LiveConditions>(tone->settings(), parameter->controls().Ear_Routing.checked,
+    conditions = std::make_unique<profile::LiveConditions>(parameter->controls(), tone->settings(),
                                                            sound_server, calendar);
     profiles = std::make_unique<profile::HearingProfiles>(
         profile::ProfileServices{state, profile_store, dialogs, *conditions});

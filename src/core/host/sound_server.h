@@ -6,7 +6,7 @@
 namespace kelvor::host {
 
 struct SoundServerState {
-    std::string default_sink;       // empty: no server or no output
+    std::string default_sink;         // empty: no server or no output
     std::optional<int> sink_volume;   // percent, mean of the output's channels
     std::optional<int> stream_volume; // percent, our own stream; none while it is not on the server
 };

@@ -16,28 +16,30 @@ namespace {
 
 std::string bullet_list(const std::vector<std::string>& items) {
     std::string out;
-    for (const auto& item : items) out += "\n  " + item;
+    for (const auto& item : items)
+        out += "\n  " + item;
     return out;
 }
 
 std::string joined(const std::vector<std::string>& items) {
     std::string out;
-    for (const auto& item : items) out += (out.empty() ? "" : ", ") + item;
+    for (const auto& item : items)
+        out += (out.empty() ? "" : ", ") + item;
     return out;
 }
 
 } // namespace
 
-std::string output_path_name(const tone::TOutputSettings& settings) {
-    if (settings.out_device == tone::dev_speaker) return "PC speaker";
-    return settings.out_method == tone::meth_stream ? "data stream" : "OPL2";
+std::string output_path_name(const settings::ParameterControls& dialog) {
+    if (dialog.Dev_PC_Speaker.checked) return "PC speaker";
+    return dialog.MethB_Data_Stream.checked ? "data stream" : "OPL2";
 }
 
 Conditions LiveConditions::now() {
     Conditions c;
-    c.output_path = output_path_name(settings_);
+    c.output_path = output_path_name(dialog_);
     c.cal_volume = settings_.cal_volume;
-    c.ear_routing = ear_routing_;
+    c.ear_routing = dialog_.Ear_Routing.checked;
     const host::SoundServerState server = server_.query();
     c.sink = server.default_sink;
     c.sink_volume = server.sink_volume;
@@ -47,7 +49,8 @@ Conditions LiveConditions::now() {
 }
 
 HearingProfiles::HearingProfiles(const ProfileServices& services)
-    : state_(services.state), store_(services.store), dialogs_(services.dialogs), conditions_(services.conditions) {}
+    : state_(services.state), store_(services.store), dialogs_(services.dialogs),
+      conditions_(services.conditions) {}
 
 void HearingProfiles::load() {
     const std::string chosen_name = chosen_profile() != nullptr ? chosen_profile()->name : std::string();
@@ -65,7 +68,8 @@ void HearingProfiles::load() {
         std::vector<std::string> lines;
         std::string line;
         host::LineReader::Status status;
-        while ((status = reader->read_line(line)) == host::LineReader::Status::line) lines.push_back(line);
+        while ((status = reader->read_line(line)) == host::LineReader::Status::line)
+            lines.push_back(line);
         if (status == host::LineReader::Status::error) {
             errors.push_back(path + ": " + reader->error_text());
             continue;
@@ -83,7 +87,8 @@ void HearingProfiles::load() {
     if (!errors.empty())
         say("These hearing level profiles could not be read and are left out (the files stay as they are):" +
                 bullet_list(errors),
-            "Diese Hörpegel-Profile konnten nicht gelesen werden und bleiben unbenutzt (die Dateien bleiben, wie "
+            "Diese Hörpegel-Profile konnten nicht gelesen werden und bleiben unbenutzt (die Dateien bleiben, "
+            "wie "
             "sie sind):" +
                 bullet_list(errors));
 }
@@ -95,7 +100,8 @@ const std::string& HearingProfiles::text_none() const {
 
 std::vector<std::string> HearingProfiles::choices() const {
     std::vector<std::string> out{text_none()};
-    for (const auto& p : profiles_) out.push_back(p.name);
+    for (const auto& p : profiles_)
+        out.push_back(p.name);
     return out;
 }
 
@@ -121,7 +127,8 @@ std::string HearingProfiles::reference_intro() const {
                "dabei gelöscht. Lautstärken, Ausgang und Kopfhörer bleiben danach so, wie sie jetzt sind.";
     return "Reference run: it calibrates this computer's headphones for hearing levels in dB HL.\n"
            "Who may take it: 18 to 30 years old, no known hearing problem, in a quiet room.\n"
-           "The run is the automatic test over both ears. The results now shown are cleared. Leave the volumes, "
+           "The run is the automatic test over both ears. The results now shown are cleared. Leave the "
+           "volumes, "
            "the output and the headphones as they are now, also for later tests.";
 }
 
@@ -136,15 +143,20 @@ void HearingProfiles::say(const std::string& english, const std::string& german)
 bool HearingProfiles::begin_reference_run(const std::string& name) {
     reference_name_.reset();
     if (!valid_profile_name(name)) {
-        say("\"" + name + "\" cannot be a profile name: use 1 to 60 letters, digits, blanks, '-', '_', '.', '(' or ')'.",
-            "\"" + name + "\" kann kein Profilname sein: 1 bis 60 Buchstaben, Ziffern, Leerzeichen, '-', '_', '.', "
-                          "'(' oder ')'.");
+        say("\"" + name +
+                "\" cannot be a profile name: use 1 to 60 letters, digits, blanks, '-', '_', '.', '(' or "
+                "')'.",
+            "\"" + name +
+                "\" kann kein Profilname sein: 1 bis 60 Buchstaben, Ziffern, Leerzeichen, '-', '_', '.', "
+                "'(' oder ')'.");
         return false;
     }
     if (conditions_.now().output_path == "PC speaker") {
-        say("The PC speaker has no volume control and cannot be calibrated: choose the data stream or the OPL2 "
+        say("The PC speaker has no volume control and cannot be calibrated: choose the data stream or the "
+            "OPL2 "
             "sound card for a reference run.",
-            "Der PC-Lautsprecher hat keine Lautstärkeregelung und kann nicht geeicht werden: wählen Sie für die "
+            "Der PC-Lautsprecher hat keine Lautstärkeregelung und kann nicht geeicht werden: wählen Sie für "
+            "die "
             "Referenzmessung den Datenstrom oder die OPL2-Soundkarte.");
         return false;
     }
@@ -153,12 +165,15 @@ bool HearingProfiles::begin_reference_run(const std::string& name) {
 }
 
 void HearingProfiles::before_first_tone() {
+    // Without a profile in play the sound server is not even asked: Start stays as it always was.
+    if (!reference_name_ && chosen_profile() == nullptr) return;
     const Conditions now = conditions_.now();
     if (reference_name_) {
         if (now.output_path == "PC speaker") {
             reference_name_.reset();
             say("The PC speaker cannot be calibrated: this run is an ordinary test, not a reference run.",
-                "Der PC-Lautsprecher kann nicht geeicht werden: diese Messung ist ein gewöhnlicher Test, keine "
+                "Der PC-Lautsprecher kann nicht geeicht werden: diese Messung ist ein gewöhnlicher Test, "
+                "keine "
                 "Referenzmessung.");
             return;
         }
@@ -166,9 +181,12 @@ void HearingProfiles::before_first_tone() {
             if (p.name != *reference_name_) continue;
             const auto differences = compare_conditions(p.conditions, now);
             if (differences.empty()) return;
-            say("The profile \"" + p.name + "\" was made under other conditions; a reference run now would mix "
-                    "them. This run is an ordinary test. What differs:" + bullet_list(differences),
-                "Das Profil \"" + p.name + "\" wurde unter anderen Bedingungen erstellt; eine Referenzmessung "
+            say("The profile \"" + p.name +
+                    "\" was made under other conditions; a reference run now would mix "
+                    "them. This run is an ordinary test. What differs:" +
+                    bullet_list(differences),
+                "Das Profil \"" + p.name +
+                    "\" wurde unter anderen Bedingungen erstellt; eine Referenzmessung "
                     "jetzt würde sie mischen. Diese Messung ist ein gewöhnlicher Test. Was abweicht:" +
                     bullet_list(differences));
             reference_name_.reset();
@@ -181,7 +199,8 @@ void HearingProfiles::before_first_tone() {
     const auto differences = compare_conditions(profile->conditions, now);
     if (differences.empty()) return;
     say("The conditions differ from those of the hearing level profile \"" + profile->name +
-            "\"; its hearing levels hold only under its own conditions. What differs:" + bullet_list(differences),
+            "\"; its hearing levels hold only under its own conditions. What differs:" +
+            bullet_list(differences),
         "Die Bedingungen weichen von denen des Hörpegel-Profils \"" + profile->name +
             "\" ab; seine Hörpegel gelten nur unter seinen eigenen Bedingungen. Was abweicht:" +
             bullet_list(differences));
@@ -192,7 +211,8 @@ void HearingProfiles::sequence_complete() {
     const std::string name = *reference_name_;
     reference_name_.reset();
 
-    auto existing = std::find_if(profiles_.begin(), profiles_.end(), [&](const Profile& p) { return p.name == name; });
+    auto existing =
+        std::find_if(profiles_.begin(), profiles_.end(), [&](const Profile& p) { return p.name == name; });
     Profile updated;
     if (existing != profiles_.end()) updated = *existing;
     updated.name = name;
@@ -207,15 +227,17 @@ void HearingProfiles::sequence_complete() {
         const host::WriteResult written = store_.replace_file(file, profile_text(updated));
         if (!written.ok()) {
             say("The reference run could not be kept: " + store_.path_of(file) + ": " + written.error,
-                "Die Referenzmessung konnte nicht gespeichert werden: " + store_.path_of(file) + ": " + written.error);
+                "Die Referenzmessung konnte nicht gespeichert werden: " + store_.path_of(file) + ": " +
+                    written.error);
             return;
         }
         if (existing != profiles_.end())
             *existing = updated;
         else
-            profiles_.insert(std::lower_bound(profiles_.begin(), profiles_.end(), name,
-                                              [](const Profile& p, const std::string& n) { return p.name < n; }),
-                             updated);
+            profiles_.insert(
+                std::lower_bound(profiles_.begin(), profiles_.end(), name,
+                                 [](const Profile& p, const std::string& n) { return p.name < n; }),
+                updated);
         // The profile just made or refined is the one in use from now on: the next test on these
         // headphones is what it was made for.
         for (std::size_t i = 0; i < profiles_.size(); ++i)
@@ -224,16 +246,22 @@ void HearingProfiles::sequence_complete() {
         english = "Reference run added to the hearing level profile \"" + name + "\" (" +
                   std::to_string(outcome.kept.size()) + " thresholds kept); the profile is now in use.";
         german = "Referenzmessung in das Hörpegel-Profil \"" + name + "\" aufgenommen (" +
-                 std::to_string(outcome.kept.size()) + " Schwellen übernommen); das Profil ist jetzt in Gebrauch.";
+                 std::to_string(outcome.kept.size()) +
+                 " Schwellen übernommen); das Profil ist jetzt in Gebrauch.";
     } else {
         english = "The reference run kept no threshold: the profile \"" + name + "\" is unchanged.";
-        german = "Die Referenzmessung ergab keine brauchbare Schwelle: das Profil \"" + name + "\" bleibt unverändert.";
+        german = "Die Referenzmessung ergab keine brauchbare Schwelle: das Profil \"" + name +
+                 "\" bleibt unverändert.";
     }
     if (!outcome.too_loud.empty()) {
-        english += "\nHeard at once, at 0 or 2 dB: the volume is too high for a reference there, nothing was kept "
-                   "of: " + joined(outcome.too_loud) + ". Turn the volume down and run it again.";
-        german += "\nSofort gehört, bei 0 oder 2 dB: die Lautstärke ist dort zu hoch für eine Referenz, nichts "
-                  "übernommen von: " + joined(outcome.too_loud) + ". Lautstärke verringern und wiederholen.";
+        english +=
+            "\nHeard at once, at 0 or 2 dB: the volume is too high for a reference there, nothing was kept "
+            "of: " +
+            joined(outcome.too_loud) + ". Turn the volume down and run it again.";
+        german +=
+            "\nSofort gehört, bei 0 oder 2 dB: die Lautstärke ist dort zu hoch für eine Referenz, nichts "
+            "übernommen von: " +
+            joined(outcome.too_loud) + ". Lautstärke verringern und wiederholen.";
     }
     if (!outcome.not_heard.empty()) {
         english += "\nNot heard even at 48 dB, nothing was kept of: " + joined(outcome.not_heard) + ".";
@@ -251,7 +279,9 @@ std::string HearingProfiles::status_text() const {
                                         : (german_ ? "\nrechts dB HL:" : "\nright dB HL:");
         for (const auto& row : results::hearing_level_rows(state_, ear))
             out += " " + std::to_string(hearing::index_to_freq(row.index)) + " Hz " +
-                   (row.calibrated ? std::to_string(row.level_db_hl) : std::string(german_ ? "n. k." : "n. c.")) + ";";
+                   (row.calibrated ? std::to_string(row.level_db_hl)
+                                   : std::string(german_ ? "n. k." : "n. c.")) +
+                   ";";
     }
     return out;
 }

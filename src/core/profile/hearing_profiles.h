@@ -10,6 +10,7 @@
 #include "core/hearing/test_seams.h"
 #include "core/hearing/test_state.h"
 #include "core/profile/profile.h"
+#include "core/settings/parameter_controls.h"
 
 namespace kelvor::host {
 class Calendar;
@@ -30,23 +31,24 @@ class ConditionsSource {
     virtual Conditions now() = 0;
 };
 
-// The conditions from the output settings, the ear routing box, the sound server and the calendar.
+// The conditions from the output settings dialog (its path is what Start takes over, also before the
+// first Start), the data stream's volume, the sound server and the calendar.
 class LiveConditions final : public ConditionsSource {
   public:
-    LiveConditions(const tone::TOutputSettings& settings, const bool& ear_routing, host::SoundServer& server,
-                   host::Calendar& calendar)
-        : settings_(settings), ear_routing_(ear_routing), server_(server), calendar_(calendar) {}
+    LiveConditions(const settings::ParameterControls& dialog, const tone::TOutputSettings& settings,
+                   host::SoundServer& server, host::Calendar& calendar)
+        : dialog_(dialog), settings_(settings), server_(server), calendar_(calendar) {}
     Conditions now() override;
 
   private:
+    const settings::ParameterControls& dialog_;
     const tone::TOutputSettings& settings_;
-    const bool& ear_routing_;
     host::SoundServer& server_;
     host::Calendar& calendar_;
 };
 
-// The name the output settings give the sound path.
-std::string output_path_name(const tone::TOutputSettings& settings);
+// The name of the sound path the dialog has chosen.
+std::string output_path_name(const settings::ParameterControls& dialog);
 
 struct ProfileServices {
     hearing::TestState& state;

@@ -17,7 +17,8 @@ std::string on_off(bool on) {
     return on ? "on" : "off";
 }
 
-void differ(std::vector<std::string>& out, const char* what, const std::string& then, const std::string& now) {
+void differ(std::vector<std::string>& out, const char* what, const std::string& then,
+            const std::string& now) {
     if (then != now) out.push_back(std::string(what) + ": " + then + " -> " + now);
 }
 
@@ -34,7 +35,8 @@ std::vector<std::string> compare_conditions(const Conditions& profile, const Con
            std::to_string(now.cal_volume) + " %");
     if (!profile.sink.empty() && !now.sink.empty()) differ(out, "sound output", profile.sink, now.sink);
     if (profile.sink_volume && now.sink_volume)
-        differ(out, "volume of the sound output", volume_text(profile.sink_volume), volume_text(now.sink_volume));
+        differ(out, "volume of the sound output", volume_text(profile.sink_volume),
+               volume_text(now.sink_volume));
     if (profile.stream_volume && now.stream_volume)
         differ(out, "volume of Kelvor's stream", volume_text(profile.stream_volume),
                volume_text(now.stream_volume));
@@ -56,7 +58,8 @@ void add_run(Reference& reference, double level_db) {
     // Welford's update, carried through the stored spread: the sum of squared deviations is
     // spread^2 * (runs - 1).
     const int n = reference.runs + 1;
-    const double squares = reference.spread * reference.spread * (reference.runs > 1 ? reference.runs - 1 : 0);
+    const double squares =
+        reference.spread * reference.spread * (reference.runs > 1 ? reference.runs - 1 : 0);
     const double delta = level_db - reference.mean;
     const double mean = reference.mean + delta / n;
     const double new_squares = squares + delta * (level_db - mean);
@@ -65,7 +68,8 @@ void add_run(Reference& reference, double level_db) {
     reference.spread = n > 1 ? std::sqrt(std::max(0.0, new_squares) / (n - 1)) : 0.0;
 }
 
-RunOutcome add_reference_run(Profile& profile, const hearing::TEarResult& left, const hearing::TEarResult& right) {
+RunOutcome add_reference_run(Profile& profile, const hearing::TEarResult& left,
+                             const hearing::TEarResult& right) {
     RunOutcome outcome;
     for (const bool left_ear : {true, false}) {
         const hearing::TEarResult& results = left_ear ? left : right;
@@ -79,7 +83,8 @@ RunOutcome add_reference_run(Profile& profile, const hearing::TEarResult& left, 
                 outcome.not_heard.push_back(point_text(left_ear, index));
             } else {
                 add_run(refs[index], entry.level);
-                outcome.kept.push_back(point_text(left_ear, index) + ": " + number_text(entry.level, 1) + " dB");
+                outcome.kept.push_back(point_text(left_ear, index) + ": " + number_text(entry.level, 1) +
+                                       " dB");
             }
         }
     }

@@ -15,10 +15,10 @@ namespace kelvor::profile {
 
 // The sound path and the settings that change what level reaches the ear.
 struct Conditions {
-    std::string output_path;        // "data stream", "OPL2", "PC speaker"
-    int cal_volume = 100;           // percent, the data stream's own scaling
-    std::string sink;               // the sound server's default output; empty: unknown
-    std::optional<int> sink_volume; // percent of that output's volume (mean of its channels)
+    std::string output_path;          // "data stream", "OPL2", "PC speaker"
+    int cal_volume = 100;             // percent, the data stream's own scaling
+    std::string sink;                 // the sound server's default output; empty: unknown
+    std::optional<int> sink_volume;   // percent of that output's volume (mean of its channels)
     std::optional<int> stream_volume; // percent of our stream's volume, while it is on the server
     bool ear_routing = false;         // the tone only on the tested ear's side
     std::string date;                 // of the last reference run; never compared
@@ -30,9 +30,9 @@ std::vector<std::string> compare_conditions(const Conditions& profile, const Con
 
 // The reference at one scale position of one ear.
 struct Reference {
-    int runs = 0;       // 0: no reference here
-    double mean = 0;    // threshold in the program's level scale, dB
-    double spread = 0;  // standard deviation of the runs, dB (0 for a single run)
+    int runs = 0;      // 0: no reference here
+    double mean = 0;   // threshold in the program's level scale, dB
+    double spread = 0; // standard deviation of the runs, dB (0 for a single run)
 };
 
 using EarReferences = std::array<Reference, hearing::freq_index_count + 1>; // by frequency index
@@ -56,9 +56,9 @@ void add_run(Reference& reference, double level_db);
 
 // What a reference run left behind, frequency by frequency.
 struct RunOutcome {
-    std::vector<std::string> kept;        // "left 1000 Hz: 14 dB"
-    std::vector<std::string> too_loud;    // heard at the very start of the scale
-    std::vector<std::string> not_heard;   // not heard even at the top of the scale
+    std::vector<std::string> kept;      // "left 1000 Hz: 14 dB"
+    std::vector<std::string> too_loud;  // heard at the very start of the scale
+    std::vector<std::string> not_heard; // not heard even at the top of the scale
 };
 
 // Levels of the lowest scale steps: a tone heard at once says nothing about the threshold, which lies
@@ -68,7 +68,8 @@ constexpr double lowest_usable_level_db = 4;
 // Adds the results of one reference run (both ears) to the profile. A result at 0 or 2 dB (heard from
 // the start) or at the top of the scale (never heard) adds nothing at that position; the outcome lists
 // what was kept and what was not.
-RunOutcome add_reference_run(Profile& profile, const hearing::TEarResult& left, const hearing::TEarResult& right);
+RunOutcome add_reference_run(Profile& profile, const hearing::TEarResult& left,
+                             const hearing::TEarResult& right);
 
 // The normal values each ear uses with `profile` (or, with none, the built-in ones for both ears).
 hearing::NormalsInUse normals_for(const Profile* profile, const hearing::TEarResult& built_in);

@@ -96,7 +96,8 @@ struct Parser {
         Conditions& c = profile.conditions;
         if (key == "output") {
             if (value != "data stream" && value != "OPL2" && value != "PC speaker")
-                return fail(n, "output must be \"data stream\", \"OPL2\" or \"PC speaker\", not \"" + value + "\"");
+                return fail(n, "output must be \"data stream\", \"OPL2\" or \"PC speaker\", not \"" + value +
+                                   "\"");
             c.output_path = value;
         } else if (key == "cal_volume") {
             if (!whole_number(value, 2, 100, c.cal_volume))
@@ -131,7 +132,8 @@ struct Parser {
             return fail(n, "expected \"left|right <Hz> <mean dB> <runs> <spread dB>\"");
         if (ear != "left" && ear != "right") return fail(n, "the ear must be \"left\" or \"right\"");
         int freq = 0, count = 0;
-        if (!whole_number(hz, 1, 65535, freq) || hearing::freq_to_index(static_cast<std::uint16_t>(freq)) == 0)
+        if (!whole_number(hz, 1, 65535, freq) ||
+            hearing::freq_to_index(static_cast<std::uint16_t>(freq)) == 0)
             return fail(n, "\"" + hz + "\" is not a frequency of the scale");
         Reference r;
         if (!decimal_number(mean, hearing::level_min_db, hearing::level_max_db, r.mean))
@@ -139,7 +141,8 @@ struct Parser {
         if (!whole_number(runs, 1, 100000, count)) return fail(n, "the number of runs must be 1 or more");
         r.runs = count;
         if (!decimal_number(spread, 0, 100, r.spread)) return fail(n, "the spread must be from 0 to 100 dB");
-        Reference& slot = profile.ear(ear == "left")[hearing::freq_to_index(static_cast<std::uint16_t>(freq))];
+        Reference& slot =
+            profile.ear(ear == "left")[hearing::freq_to_index(static_cast<std::uint16_t>(freq))];
         if (slot.runs != 0) return fail(n, ear + " " + hz + " Hz is given twice");
         slot = r;
         return true;
@@ -163,13 +166,15 @@ std::string profile_text(const Profile& profile) {
         for (std::uint8_t index = 1; index <= hearing::freq_index_count; ++index) {
             const Reference& r = profile.ear(left_ear)[index];
             if (r.runs <= 0) continue;
-            out += std::string(left_ear ? "left " : "right ") + std::to_string(hearing::index_to_freq(index)) + " " +
-                   fixed(r.mean, 2) + " " + std::to_string(r.runs) + " " + fixed(r.spread, 2) + "\n";
+            out += std::string(left_ear ? "left " : "right ") +
+                   std::to_string(hearing::index_to_freq(index)) + " " + fixed(r.mean, 2) + " " +
+                   std::to_string(r.runs) + " " + fixed(r.spread, 2) + "\n";
         }
     return out;
 }
 
-ParseResult parse_profile(const std::vector<std::string>& lines, const std::string& name, const std::string& file) {
+ParseResult parse_profile(const std::vector<std::string>& lines, const std::string& name,
+                          const std::string& file) {
     Parser p{file, {}, {}, {}};
     p.profile.name = name;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -177,12 +182,14 @@ ParseResult parse_profile(const std::vector<std::string>& lines, const std::stri
         const std::string line = trim(lines[i]);
         if (line.empty() || line[0] == '#') continue;
         const auto eq = line.find('=');
-        const bool ok = eq != std::string::npos ? p.setting(n, trim(line.substr(0, eq)), trim(line.substr(eq + 1)))
-                                                : p.reference(n, line);
+        const bool ok = eq != std::string::npos
+                            ? p.setting(n, trim(line.substr(0, eq)), trim(line.substr(eq + 1)))
+                            : p.reference(n, line);
         if (!ok) return {std::nullopt, p.error};
     }
     if (p.profile.conditions.output_path.empty())
-        return {std::nullopt, file + ": no \"output\" line: which sound path the profile was made on is unknown"};
+        return {std::nullopt,
+                file + ": no \"output\" line: which sound path the profile was made on is unknown"};
     return {std::move(p.profile), {}};
 }
 

@@ -31,6 +31,7 @@ struct ParseResult {
 };
 
 // `file` names the file in the error text; `name` becomes the profile's name.
-ParseResult parse_profile(const std::vector<std::string>& lines, const std::string& name, const std::string& file);
+ParseResult parse_profile(const std::vector<std::string>& lines, const std::string& name,
+                          const std::string& file);
 
 } // namespace kelvor::profile

@@ -84,7 +84,8 @@ constexpr int hl_reference_offset_x = 650; // the reference column, to the right
 std::string hearing_level_page(const hearing::TestState& state, const ReportPage& page, host::PrintJob& job) {
     if (!job.begin_document(print_title)) return job.error_text();
     header_and_footer(page, job);
-    job.text_out(hl_ear_x[0], table_y_own_page - 300, "Hörpegel in dB HL   Profil: " + state.normals.profile_name);
+    job.text_out(hl_ear_x[0], table_y_own_page - 300,
+                 "Hörpegel in dB HL   Profil: " + state.normals.profile_name);
     for (int side = 0; side < 2; ++side) {
         const std::int8_t ear = side == 0 ? hearing::ear_left : hearing::ear_right;
         const hearing::EarNormals& normals = side == 0 ? state.normals.left : state.normals.right;
@@ -121,8 +122,10 @@ host::PrintRect fit_into(const host::PrintRect& box, int w, int h) {
 
 std::string print_report(hearing::TestState& state, const ReportPage& page, host::PrintJob& job,
                          ReportOffsets& offsets) {
-    offsets.left = hearing::relative_to_norm(state.results_li, state.delta_li, false, state.norm_of(hearing::ear_left));
-    offsets.right = hearing::relative_to_norm(state.results_re, state.delta_re, false, state.norm_of(hearing::ear_right));
+    offsets.left =
+        hearing::relative_to_norm(state.results_li, state.delta_li, false, state.norm_of(hearing::ear_left));
+    offsets.right =
+        hearing::relative_to_norm(state.results_re, state.delta_re, false, state.norm_of(hearing::ear_right));
 
     if (!job.begin_document(print_title)) return job.error_text();
     header_and_footer(page, job);

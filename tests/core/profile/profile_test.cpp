@@ -2,10 +2,10 @@
 // the file read back and refused, and a reference run through to the written file and the normal values.
 #include <gtest/gtest.h>
 
+#include "core/host/profile_store.h"
 #include "core/profile/hearing_profiles.h"
 #include "core/profile/profile_file.h"
 #include "core/results/hearing_levels.h"
-#include "core/host/profile_store.h"
 #include "support/fake_host.h"
 
 namespace kelvor::profile {
@@ -13,17 +13,22 @@ namespace {
 
 hearing::TEarResult ear_with(std::initializer_list<std::pair<std::uint16_t, double>> points) {
     hearing::TEarResult r;
-    for (const auto& [hz, level] : points) hearing::set_result_entry(r, hearing::freq_to_index(hz), hz, level);
+    for (const auto& [hz, level] : points)
+        hearing::set_result_entry(r, hearing::freq_to_index(hz), hz, level);
     return r;
 }
 
 TEST(ProfileArithmetic, RunningMeanAndSpread) {
-    struct Case { std::vector<double> runs; double mean, spread; };
+    struct Case {
+        std::vector<double> runs;
+        double mean, spread;
+    };
     const Case cases[] = {
         {{20}, 20, 0}, {{20, 24}, 22, 2.8284}, {{10, 12, 14}, 12, 2}, {{30, 30, 30, 30}, 30, 0}};
     for (const Case& c : cases) {
         Reference r;
-        for (double level : c.runs) add_run(r, level);
+        for (double level : c.runs)
+            add_run(r, level);
         EXPECT_EQ(r.runs, static_cast<int>(c.runs.size()));
         EXPECT_NEAR(r.mean, c.mean, 1e-9);
         EXPECT_NEAR(r.spread, c.spread, 1e-4);
@@ -57,14 +62,24 @@ TEST(ProfileArithmetic, ReferenceRunKeepsOnlyRealThresholds) {
 
 TEST(ProfileConditions, DifferencesNamed) {
     const Conditions base{"data stream", 100, "sink-a", 60, 100, false, "01.01.2026"};
-    struct Case { void (*change)(Conditions&); std::vector<std::string> expected; };
+    struct Case {
+        void (*change)(Conditions&);
+        std::vector<std::string> expected;
+    };
     const Case cases[] = {
         {[](Conditions& c) { c.date = "other"; }, {}},
         {[](Conditions& c) { c.output_path = "OPL2"; }, {"output: data stream -> OPL2"}},
         {[](Conditions& c) { c.cal_volume = 50; }, {"volume of the data stream: 100 % -> 50 %"}},
-        {[](Conditions& c) { c.sink = "sink-b"; c.sink_volume = 70; },
+        {[](Conditions& c) {
+             c.sink = "sink-b";
+             c.sink_volume = 70;
+         },
          {"sound output: sink-a -> sink-b", "volume of the sound output: 60 % -> 70 %"}},
-        {[](Conditions& c) { c.sink.clear(); c.stream_volume.reset(); }, {}}, // the server could not tell
+        {[](Conditions& c) {
+             c.sink.clear();
+             c.stream_volume.reset();
+         },
+         {}}, // the server could not tell
         {[](Conditions& c) { c.ear_routing = true; }, {"tone to the tested ear only: off -> on"}},
     };
     for (const Case& c : cases) {
@@ -121,11 +136,14 @@ class MemoryStore : public host::ProfileStore {
     std::vector<std::string> names(const std::string& suffix) override {
         std::vector<std::string> out;
         for (const auto& [name, _] : files.contents)
-            if (name.size() > suffix.size() && name.ends_with(suffix)) out.push_back(name.substr(0, name.size() - suffix.size()));
+            if (name.size() > suffix.size() && name.ends_with(suffix))
+                out.push_back(name.substr(0, name.size() - suffix.size()));
         return out;
     }
     std::string path_of(const std::string& file) override { return "/cfg/" + file; }
-    std::unique_ptr<host::LineReader> open_lines(const std::string& file) override { return files.open_lines(file); }
+    std::unique_ptr<host::LineReader> open_lines(const std::string& file) override {
+        return files.open_lines(file);
+    }
     host::WriteResult replace_file(const std::string& file, const std::string& content) override {
         return files.replace_file(file, content);
     }

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Hearing levels through a headphone profile, end to end: a simulated headphone with a known gain per
 frequency and ear, two reference runs by a listener with normal hearing (0 dB HL, each run off by 0 or
-2 dB either way at every frequency), then a listener with a known hearing loss tested with the profile.
+2 dB either way at every frequency, chosen by a fixed seed), then a listener with a known hearing loss
+(in whole level steps) tested with the profile.
 The hearing levels the program writes into "Kelvor.txt" must be the known loss within one level step
 (2 dB) at every frequency of both ears. Without a profile only the measured levels are there, and the
 headphone's response is in them: the run says by how much, against the best a single constant could do.
@@ -12,6 +13,8 @@ import argparse
 import os
 import random
 import re
+import shutil
+import subprocess
 import sys
 import time
 
@@ -25,8 +28,10 @@ from program import Fail  # noqa: E402
 
 # What the headphone adds to the level reaching each ear (dB); the left driver is 3 dB louder at 6 kHz.
 HEADPHONE = {"left": {125: 8, 4000: -6, 6000: 3, 8000: 5}, "right": {125: 8, 4000: -6, 8000: 5}}
-# 0 dB HL on the listener's scale before the headphone: loud enough that no reference starts heard.
-NORMAL_DB = 15
+# 0 dB HL on the listener's scale before the headphone: loud enough that no reference starts heard. Half
+# a dB off the 2 dB grid, so that no threshold lies on the edge of a level step and the measuring
+# tolerance of the listener's ear cannot tip an answer onto the next step.
+NORMAL_DB = 14.5
 LOSS = {"left": {8000: 14, 6000: 10, 4000: 16, 3000: 8, 2000: 4, 1500: 0, 1000: 0, 750: 2, 500: 6, 250: 8,
                  125: 10},
         "right": {8000: 6, 6000: 12, 4000: 8, 3000: 4, 2000: 0, 1500: 2, 1000: 0, 750: 0, 500: 4, 250: 6,
@@ -88,6 +93,9 @@ class ProfileListener(Listener):
         report = os.path.join(self.work, "Kelvor.txt")
         self.press_control("speichern")
         self.wait(5, lambda: os.path.exists(report) and b"dB HL" in open(report, "rb").read())
+        # What the user sees with the profile in use, kept with the artifacts.
+        subprocess.run(["import", "-window", "root", os.path.join(self.desktop.folder, "screen.png")],
+                       env=self.desktop.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return open(report, "rb").read().decode("utf-8", "replace")
 
 
@@ -155,6 +163,9 @@ def main():
         problems += listener.problems
         if args.artifacts:
             os.makedirs(args.artifacts, exist_ok=True)
+            for name in ("screen.png", "kelvor.log", "work/Kelvor.txt", "home/.config/kelvor/Headphones.profile"):
+                if os.path.isfile(os.path.join(desktop.folder, name)):
+                    shutil.copy(os.path.join(desktop.folder, name), args.artifacts)
             with open(os.path.join(args.artifacts, "run.log"), "w") as f:
                 f.write("\n".join(listener.log_lines) + "\n")
     if not problems:
