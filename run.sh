@@ -6,7 +6,7 @@ caller=$(pwd)
 cd "$(dirname "$0")"
 root=$(pwd)
 scripts/install-deps
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+scripts/configure-program build
 cmake --build build -j "$(nproc)" --target kelvor
 # Without a display Qt would abort with a long message about its platform plugins: say it in one line.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then

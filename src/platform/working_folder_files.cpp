@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/common/file_replacement.h"
 #include "core/common/text_lines.h"
 
 namespace kelvor::platform {
@@ -106,28 +107,12 @@ int write_all(int fd, const std::string& content) {
     return 0;
 }
 
-host::WriteResult failed(int error) {
-    return {host::WriteResult::Status::failed, error_text(error)};
-}
-
-host::WriteResult cannot_create(int error) {
-    return {host::WriteResult::Status::cannot_create, error_text(error)};
-}
-
 // Content, flush to the disk, close: 0 or the first errno.
 int write_and_close(int fd, const std::string& content) {
     int error = write_all(fd, content);
     if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
     return error;
-}
-
-// The old behaviour of a text file opened for writing: truncate, then write.
-host::WriteResult rewrite_in_place(const std::string& path, const std::string& content) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) return cannot_create(errno);
-    const int error = write_and_close(fd, content);
-    return error == 0 ? host::WriteResult{} : failed(error);
 }
 
 mode_t creation_mode() {
@@ -140,6 +125,80 @@ std::string folder_of(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
+
+// The replacement's steps on the real file system, for one path (a link already followed).
+class PosixReplacementSteps final : public ReplacementSteps {
+  public:
+    PosixReplacementSteps(std::string path, bool renamable) : path_(std::move(path)), renamable_(renamable) {}
+    ~PosixReplacementSteps() override {
+        if (temp_fd_ >= 0) ::close(temp_fd_);
+        if (in_place_fd_ >= 0) ::close(in_place_fd_);
+    }
+    PosixReplacementSteps(const PosixReplacementSteps&) = delete;
+    PosixReplacementSteps& operator=(const PosixReplacementSteps&) = delete;
+
+    Target target() override {
+        Target t;
+        t.renamable = renamable_;
+        struct stat st {};
+        if (::stat(path_.c_str(), &st) != 0) return t;
+        if (!S_ISREG(st.st_mode)) {
+            t.kind = Kind::other;
+            return t;
+        }
+        t.kind = Kind::regular;
+        t.links = static_cast<unsigned>(st.st_nlink);
+        t.ours = st.st_uid == ::geteuid();
+        mode_ = st.st_mode & 07777;
+        const int probe = open_regular(path_, O_WRONLY);
+        if (probe < 0)
+            t.write_error = errno;
+        else
+            ::close(probe);
+        return t;
+    }
+    int make_temp() override {
+        temp_ = folder_of(path_) + "." + path_.substr(folder_of(path_).size()) + ".XXXXXX";
+        temp_fd_ = ::mkstemp(temp_.data());
+        if (temp_fd_ < 0) return errno;
+        ::fchmod(temp_fd_, mode_);
+        return 0;
+    }
+    int fill_temp(const std::string& content) override {
+        const int error = write_and_close(temp_fd_, content);
+        temp_fd_ = -1;
+        return error;
+    }
+    int rename_temp() override { return ::rename(temp_.c_str(), path_.c_str()) == 0 ? 0 : errno; }
+    void drop_temp() override { ::unlink(temp_.c_str()); }
+    void sync_folder() override {
+        const std::string folder = folder_of(path_).empty() ? "." : folder_of(path_);
+        const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+    int open_in_place() override {
+        // The old behaviour of a text file opened for writing: truncate, then write.
+        in_place_fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+        return in_place_fd_ < 0 ? errno : 0;
+    }
+    int fill_in_place(const std::string& content) override {
+        const int error = write_and_close(in_place_fd_, content);
+        in_place_fd_ = -1;
+        return error;
+    }
+    std::string describe(int error) override { return error_text(error); }
+
+  private:
+    std::string path_;
+    bool renamable_;
+    std::string temp_;
+    int temp_fd_ = -1;
+    int in_place_fd_ = -1;
+    mode_t mode_ = creation_mode();
+};
 
 } // namespace
 
@@ -162,43 +221,19 @@ std::unique_ptr<host::LineReader> WorkingFolderFiles::open_lines(const std::stri
 
 host::WriteResult WorkingFolderFiles::replace_file(const std::string& name, const std::string& content) {
     // A link is followed, as opening the name for writing would: the file it points to is replaced.
+    // A link to nothing is written through, which creates the file it names.
     std::string path = name;
+    bool renamable = true;
     struct stat st {};
-    bool exists = ::lstat(name.c_str(), &st) == 0;
-    if (exists && S_ISLNK(st.st_mode)) {
+    if (::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         char resolved[PATH_MAX];
-        if (::realpath(name.c_str(), resolved) == nullptr) return rewrite_in_place(name, content);
-        path = resolved;
-        exists = ::stat(path.c_str(), &st) == 0;
+        if (::realpath(name.c_str(), resolved) != nullptr)
+            path = resolved;
+        else
+            renamable = false;
     }
-    mode_t mode = creation_mode();
-    if (exists) {
-        if (!S_ISREG(st.st_mode)) return cannot_create(EISDIR);
-        // Replacing a file that may not be written would go round its protection.
-        const int probe = open_regular(path, O_WRONLY);
-        if (probe < 0) return cannot_create(errno);
-        ::close(probe);
-        mode = st.st_mode & 07777;
-    }
-
-    std::string temp = folder_of(path) + "." + path.substr(folder_of(path).size()) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return rewrite_in_place(path, content); // the folder takes no new file
-    ::fchmod(fd, mode);
-    int error = write_and_close(fd, content);
-    if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-    if (error != 0) {
-        ::unlink(temp.c_str());
-        return failed(error);
-    }
-    // The rename itself reaches the disk with the folder.
-    const std::string folder = folder_of(path).empty() ? "." : folder_of(path);
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return {};
+    PosixReplacementSteps steps(path, renamable);
+    return replace_with_steps(steps, content);
 }
 
 } // namespace kelvor::platform

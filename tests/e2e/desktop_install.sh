@@ -35,12 +35,22 @@ head -c 200 "$icon" | grep -q "<svg" || fail "the icon is no SVG"
 # The launcher's folder, with a stand-in program that prints where it was started.
 sed "s|exec \"$prefix/bin/kelvor\"|exec pwd|" "$launcher" >"$work/launcher"
 grep -q "exec pwd" "$work/launcher" || fail "the launcher does not start $prefix/bin/kelvor"
+# Where it starts: the documents folder that `xdg-user-dir DOCUMENTS` names, and the home folder where that
+# folder is missing or the tool is not installed (a minimal system has no xdg-user-dirs).
+command -v xdg-user-dir >/dev/null || fail "xdg-user-dir is not installed (scripts/install-deps test installs it)"
 home="$work/home"
-mkdir -p "$home/.config" "$home/Dokumente"
+mkdir -p "$home/.config" "$home/Dokumente" "$work/no-xdg"
+ln -s /bin/pwd "$work/no-xdg/pwd"
 echo 'XDG_DOCUMENTS_DIR="$HOME/Dokumente"' >"$home/.config/user-dirs.dirs"
-started=$(cd / && HOME="$home" XDG_CONFIG_HOME="$home/.config" sh "$work/launcher")
-[ "$started" = "$home/Dokumente" ] || fail "started in $started, not in the documents folder"
-rmdir "$home/Dokumente"
-started=$(cd / && HOME="$home" XDG_CONFIG_HOME="$home/.config" sh "$work/launcher")
-[ "$started" = "$home" ] || fail "without a documents folder started in $started, not in the home folder"
+start_in() { (cd / && HOME="$home" XDG_CONFIG_HOME="$home/.config" PATH="$1" /bin/sh "$work/launcher"); }
+while read -r path folder why; do
+  [ "$folder" = home ] && want=$home || want=$home/$folder
+  [ "$why" = missing ] && rmdir "$home/Dokumente" 2>/dev/null
+  started=$(start_in "$path")
+  [ "$started" = "$want" ] || fail "$why: started in $started, not in $want"
+done <<EOT
+$PATH Dokumente with-the-tool
+$work/no-xdg home without-the-tool
+$PATH home missing
+EOT
 echo "desktop_install: passed ($id)"

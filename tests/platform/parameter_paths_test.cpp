@@ -33,7 +33,8 @@ TEST(ParameterPaths, TestingAPortWhereNoCardAnswersSilencesTheChip) {
         live.ticks(4); // pause, sound, pause, sound at 0x388
         QThread::msleep(100);
         sounding_ms = live.now() - live.ticked.back();
-        live.click("Port_Test"); // while the chip at 0x388 sounds
+        live.state.test_started = true; // as Start leaves it: the chip at 0x388 is keyed
+        live.click("Port_Test");        // while it sounds
         live.ticks(4);           // the pulse now writes to 0x240, where nothing answers
         boxes = int(live.dialogs.shown.size());
     });

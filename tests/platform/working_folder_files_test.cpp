@@ -4,7 +4,11 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/chart/curves.h"
 #include "core/results/results_commands.h"
@@ -190,6 +194,33 @@ TEST(WorkingFolderFiles, WritableFileInAReadOnlyFolderIsRewrittenInPlace) {
     }
     EXPECT_TRUE(result.ok()) << result.error;
     EXPECT_EQ(file_content("Kelvor.dat"), "new");
+}
+
+TEST(WorkingFolderFiles, AFileMountedIntoPlaceIsRewrittenWhereTheRenameIsRefused) {
+    // A single file bind-mounted over Kelvor.dat (a container's volume of one file) cannot be renamed
+    // over; the save writes into it instead. Done in a child with a mount namespace of its own.
+    WorkingFolder folder;
+    put_file("outside.dat", "old");
+    put_file("Kelvor.dat", "");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("outside.dat", "Kelvor.dat", nullptr, MS_BIND, nullptr) != 0)
+            ::_exit(77);
+        const WriteResult result = WorkingFolderFiles().replace_file("Kelvor.dat", "new");
+        ::_exit(result.ok() && file_content("outside.dat") == "new" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace of our own here (needs root)";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(file_content("outside.dat"), "new");
+    // A second name of the file sees the new content too.
+    ASSERT_EQ(::link("outside.dat", "second.dat"), 0);
+    ASSERT_TRUE(WorkingFolderFiles().replace_file("outside.dat", "newer").ok());
+    EXPECT_EQ(file_content("second.dat"), "newer");
 }
 
 } // namespace

@@ -60,6 +60,15 @@ std::uint16_t number_value(std::string_view text) {
     return value;
 }
 
+bool minus_written(std::string_view text) {
+    std::size_t i = text.find_first_not_of(' ');
+    if (i == std::string_view::npos || text[i] != '-') return false;
+    const std::size_t digits = i + 1;
+    for (i = digits; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    }
+    return i > digits && i == text.size();
+}
+
 std::optional<ResultsFields> take_fields(std::string_view line) {
     const std::size_t close = line.find(");");
     if (close == std::string_view::npos) return std::nullopt;
@@ -76,18 +85,20 @@ std::optional<ResultsFields> take_fields(std::string_view line) {
         }
         part.remove_prefix(semicolon + 1);
     }
-    return ResultsFields{pieces[1], number_value(pieces[2]), number_value(pieces[3])};
+    return ResultsFields{pieces[1], number_value(pieces[2]), number_value(pieces[3]), minus_written(pieces[3])};
 }
 
-double stored_level(std::uint16_t level_bits) {
-    return static_cast<std::int16_t>(level_bits);
+double stored_level(std::uint16_t level_bits, bool minus) {
+    // The bits hold the written value modulo 65536; with a minus sign that is 65536 minus the digits' value.
+    if (minus && level_bits != 0) return -static_cast<double>(static_cast<std::uint16_t>(0u - level_bits));
+    return level_bits;
 }
 
 void read_results_line(std::string_view line, hearing::TEarResult& left, hearing::TEarResult& right) {
     const std::optional<ResultsFields> fields = take_fields(line);
     if (!fields) return;
     const std::uint8_t index = hearing::freq_to_index(fields->freq);
-    const double level = stored_level(fields->level);
+    const double level = stored_level(fields->level, fields->level_minus);
     if (fields->tag.find(tag_left) != std::string_view::npos)
         hearing::set_result_entry(left, index, fields->freq, level);
     if (fields->tag.find(tag_right) != std::string_view::npos)

@@ -28,14 +28,20 @@ struct ResultsFields {
     std::string_view tag; // blanks included: the tag test looks for the letters anywhere in it
     std::uint16_t freq = 0;
     std::uint16_t level = 0;
+    bool level_minus = false; // the level was written with a minus sign before its digits
 };
 // The fields of a line: the part before its first ");", split at ";" into opening, tag, frequency and
 // level (missing pieces are empty). None when the line has no ");" or no ";" before it.
 std::optional<ResultsFields> take_fields(std::string_view line);
 
-// A level as the records keep it. The 16 bits are read with their sign, so a level written as "-5" comes
-// back as -5 dB (not 65531 dB) and a file this program writes reads back unchanged.
-double stored_level(std::uint16_t level_bits);
+// Whether a number field holds a minus sign directly before digits that end the field ("-5", " -5"; not
+// "- 5", "-5x", "-$5"): the only case in which the reading above takes the sign.
+bool minus_written(std::string_view text);
+
+// A level as the records keep it. A level written with a minus sign keeps it ("-5" is -5 dB, drawn and
+// saved as -5), the digits taken modulo 65536; every other level is the 16 bits as they were read, so
+// "45783", "65535" and "$FFFF" are saved back as 45783, 65535 and 65535, as any results file was always read.
+double stored_level(std::uint16_t level_bits, bool minus);
 
 // Stores what one line holds: in the left record when the tag contains "la", in the right one when it
 // contains "ra" (both for "lara"). A frequency off the scale, or a line without fields, changes nothing.

@@ -93,6 +93,9 @@ TParameter::TParameter(const ParameterServices& services)
 }
 
 void TParameter::radio_click(CheckControl& radio) {
+    // A radio's handler answers a change of the choice: clicking the one already chosen changes nothing,
+    // so it runs nothing (it would otherwise re-enable groups the chosen path has no use for).
+    if (radio.checked) return;
     check_radio(radio);
     for (const RadioHandler& h : radio_handlers_)
         if (h.radio == &radio) h.click();
@@ -162,8 +165,9 @@ void TParameter::read_device() {
 void TParameter::set_port(std::uint16_t address) {
     tone::TOutputSettings& out = tone_.settings();
     // The chip never ends a note by itself, and from now on the pulse writes to the new port: a tone left
-    // sounding at the old one would go on for good. Silence it there first.
-    if (address != out.port_base && out.out_device == tone::dev_soundcard) tone_.silence();
+    // sounding at the old one would go on for good. Silence it there first. Before a test has started
+    // nothing was keyed there, and the dialog plays nothing.
+    if (address != out.port_base && out.out_device == tone::dev_soundcard && s_.test_started) tone_.silence();
     out.set_port_base(address);
 }
 

@@ -89,6 +89,7 @@ class TParameter final : public hearing::SettingsDialog {
 
     // A user's click on one of the dialog's radios: it becomes checked, the others of its group are
     // cleared, and then its click handler runs (the two port driver radios have none: they only show).
+    // A click on the radio already checked does nothing.
     void radio_click(CheckControl& radio);
 
     // hearing::SettingsDialog

@@ -117,17 +117,24 @@ TEST(ResultsFile, LinesStoreByTagSubstring) {
     }
 }
 
-TEST(ResultsFile, NegativeLevelsKeepTheirSign) {
-    // A level written as -5 is -5 dB, not 65531 dB: the 16 bits are read as a signed number, which
-    // leaves every level the program itself writes as it was.
+TEST(ResultsFile, OnlyAWrittenMinusMakesALevelNegative) {
+    // "-5" is -5 dB; every other number keeps the unsigned reading, and each level is saved back as read.
     const struct {
         const char* level;
         double stored;
-    } rows[] = {{"-5", -5}, {"0", 0}, {"48", 48}, {"32767", 32767}, {"65531", -5}, {"-5 ", 5}};
+        const char* saved;
+    } rows[] = {
+        {"-5", -5, "-5"},         {" -5", -5, "-5"},        {"0", 0, " 0"},
+        {"48", 48, "48"},         {"45783", 45783, "45783"}, {"65535", 65535, "65535"},
+        {"$FFFF", 65535, "65535"}, {"- 5", 0, " 0"},        {"-5x", 5, " 5"},
+        {"-5 ", 5, " 5"},         {"-70000", -4464, "-4464"}, {"-65536", 0, " 0"},
+    };
     for (const auto& row : rows) {
         TEarResult li = empty(hearing::results_li_name), re = empty(hearing::results_re_name);
         read_results_line(std::string("(; la; 1000; ") + row.level + "; ); ", li, re);
         EXPECT_EQ(li.entries[10].level, row.stored) << row.level;
+        EXPECT_EQ(results_file_line(tag_left, li.entries[10]), std::string("(; la; 1000; ") + row.saved + "; ); ")
+            << row.level;
     }
 }
 

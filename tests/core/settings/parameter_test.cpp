@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ostream>
+#include <string>
+#include <type_traits>
 #include <vector>
 
 #include "support/parameter_rig.h"
@@ -121,6 +123,50 @@ TEST(ParameterEnabling, FollowsEachDeviceAndMethodClickOnBothFamilies) {
         EXPECT_EQ(r.c.Driver_vxd.checked, r.c.OS_Win_9598.checked);
         EXPECT_FALSE(r.c.OS_Win_NT2000XP.enabled || r.c.OS_Win_9598.enabled);
         EXPECT_EQ(r.p.data_stream_selected(), k.after.method == tone::meth_stream);
+    }
+}
+
+// Everything a click could change: every control of the dialog and the main window's range.
+std::string snapshot(ParameterRig& r) {
+    std::string all;
+    r.c.for_each([&](auto& control) {
+        all += control.name + "|" + control.caption + "|" + std::to_string(control.enabled) +
+               std::to_string(control.visible) + std::to_string(control.text_colour.r);
+        if constexpr (std::is_same_v<std::decay_t<decltype(control)>, CheckControl>)
+            all += std::to_string(control.checked);
+        all += "\n";
+    });
+    return all + std::to_string(r.state.f_min) + "-" + std::to_string(r.state.f_max) + " " +
+           std::to_string(r.out.out_device) + std::to_string(r.out.out_method) + " " +
+           std::to_string(r.out.port_base) + " " + std::to_string(r.dialogs.shown.size());
+}
+
+TEST(ParameterEnabling, ClickingTheCheckedRadioAgainChangesNothing) {
+    // From states reached on both families, a click on any radio that is already checked (the device,
+    // the method, the port) runs nothing: the port group stays as the chosen path leaves it.
+    const std::vector<std::string> starts[] = {
+        {"NT"}, {"95"}, {"NT", "MethB_Port_Driver"}, {"95", "MethB_Direct_Port"},
+        {"95", "Dev_PC_Speaker"}, {"NT", "Dev_PC_Speaker"}, {"95", "MethB_Direct_Port", "Port0240"},
+    };
+    for (const auto& start : starts) {
+        ParameterRig r;
+        for (const std::string& a : start)
+            act(r, a);
+        // "extended" unchecked by the user: a re-click must not switch the range back.
+        r.m.controls().f_extended.checked = false;
+        r.m.f_extendedClick();
+        std::vector<std::string> checked;
+        r.c.for_each([&](auto& control) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(control)>, CheckControl>)
+                if (control.checked && control.enabled) checked.push_back(control.name);
+        });
+        ASSERT_GE(checked.size(), 2u);
+        const std::string before = snapshot(r);
+        for (const std::string& name : checked) {
+            SCOPED_TRACE(start.back() + " then " + name);
+            r.click(name);
+            EXPECT_EQ(snapshot(r), before);
+        }
     }
 }
 
@@ -249,9 +295,21 @@ TEST(ParameterPorts, AnUnlistedPortSelectsTheAdLibPortAndCancelRestoresIt) {
 }
 
 TEST(ParameterPorts, TestingAnotherPortSilencesTheChipAtTheOldOneFirst) {
+    {
+        // Before the first Start nothing is keyed: moving the port writes nothing at the old one.
+        ParameterRig r;
+        r.p.FormActivate();
+        r.click("MethB_Direct_Port");
+        r.click("Port0240");
+        r.p.Port_TestClick();
+        r.p.Port_CancelClick();
+        EXPECT_TRUE(r.ports.writes.empty());
+        EXPECT_EQ(r.out.port_base, 0x388);
+    }
     ParameterRig r;
     r.p.FormActivate();
     r.click("MethB_Direct_Port");
+    r.state.test_started = true;
     r.tone.start_output();
     r.m.set_test_level(30);
     r.tone.tone_pulse(); // pause half
