@@ -59,7 +59,7 @@ class ProfileListener(Listener):
         box = self.program.next_box()
         if box is None or not box[0].startswith("Reference run:"):
             raise Fail("no introduction to the reference run: %r" % (box and box[0]))
-        self.press(box[1], "OK")
+        self.close_box(box)
         dialog = self.app.window_described("Reference_Name_Dialog")
         self.press(self.app.control("Reference_ok", window=dialog), "name: Headphones")
         self.wait(0.5)
@@ -67,9 +67,14 @@ class ProfileListener(Listener):
         box = self.program.next_box(15)
         if box is None or "Reference run added" not in box[0] or "(22 thresholds kept)" not in box[0]:
             raise Fail("reference run %d ended with %r" % (number, box and box[0]))
-        self.press(box[1], "OK")
+        self.close_box(box)
         self.log("reference run %d took %.1f min" % (number, (time.monotonic() - started) / 60))
         return {ear: {p["hz"]: p["screen"][2] for p in self.presses if p["ear"] == ear} for ear in ("left", "right")}
+
+    def close_box(self, box):
+        self.press(box[1], "OK")
+        if not self.wait(5, lambda: not self.app.message_boxes()):
+            raise Fail("the message %r did not close" % box[0])
 
     def finish_run(self, what):
         expected = 2 * len(NORMAL_GRID)
