@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDockWidget>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,7 +84,10 @@ ProfileUi::ProfileUi(profile::HearingProfiles& profiles, hearing::TMessung& mess
     panel_text_ = new QPlainTextEdit(panel_);
     name_it(panel_text_, panel_text_, "Hearing_Levels", QString::fromUtf8(english.panel));
     panel_text_->setReadOnly(true);
-    panel_text_->setFixedHeight(panel_text_->fontMetrics().lineSpacing() * 3 + 12);
+    panel_text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Fixed columns: a frequency over each ear's hearing level.
+    panel_text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    panel_text_->setFixedHeight(panel_text_->fontMetrics().lineSpacing() * 4 + 12);
     panel_->setWidget(panel_text_);
     main_window->addDockWidget(Qt::BottomDockWidgetArea, panel_);
     panel_->hide();
@@ -121,7 +125,16 @@ void ProfileUi::sync() {
     const std::string status = profiles_.status_text();
     if (panel_text_->toPlainText().toStdString() != status)
         panel_text_->setPlainText(QString::fromStdString(status));
-    panel_->setVisible(!status.empty());
+    const bool show = !status.empty();
+    if (show != panel_shown_) {
+        // The window grows by the panel and shrinks back when it goes, so the controls above keep the
+        // room their layout was made for.
+        panel_shown_ = show;
+        const int height = panel_->sizeHint().height();
+        panel_->setVisible(show);
+        if (!main_window_->isMaximized() && !main_window_->isFullScreen())
+            main_window_->resize(main_window_->width(), main_window_->height() + (show ? height : -height));
+    }
 
     // A profile chosen, made or left: the charts draw the other normal curve, once this sync is over.
     std::string normals = messung_.state().normals.profile_name;

@@ -48,6 +48,7 @@ class ProfileUi : public QObject {
     QPlainTextEdit* panel_text_ = nullptr;
     std::string shown_normals_; // the normal values the charts were last drawn with
     bool syncing_ = false;
+    bool panel_shown_ = false;
 };
 
 } // namespace kelvor::ui

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/common/text_format.h"
 #include "core/host/calendar.h"
 #include "core/host/dialogs.h"
 #include "core/host/profile_store.h"
@@ -179,7 +180,7 @@ void HearingProfiles::before_first_tone() {
         }
         for (const auto& p : profiles_) {
             if (p.name != *reference_name_) continue;
-            const auto differences = compare_conditions(p.conditions, now);
+            const auto differences = compare_conditions(p.conditions, now, german_);
             if (differences.empty()) return;
             say("The profile \"" + p.name +
                     "\" was made under other conditions; a reference run now would mix "
@@ -196,7 +197,7 @@ void HearingProfiles::before_first_tone() {
     }
     const Profile* profile = chosen_profile();
     if (profile == nullptr) return;
-    const auto differences = compare_conditions(profile->conditions, now);
+    const auto differences = compare_conditions(profile->conditions, now, german_);
     if (differences.empty()) return;
     say("The conditions differ from those of the hearing level profile \"" + profile->name +
             "\"; its hearing levels hold only under its own conditions. What differs:" +
@@ -273,17 +274,29 @@ void HearingProfiles::sequence_complete() {
 std::string HearingProfiles::status_text() const {
     const Profile* profile = chosen_profile();
     if (profile == nullptr) return {};
-    std::string out = (german_ ? "Hörpegel-Profil: " : "Hearing level profile: ") + profile->name;
-    for (const std::int8_t ear : {hearing::ear_left, hearing::ear_right}) {
-        out += ear == hearing::ear_left ? (german_ ? "\nlinks dB HL:" : "\nleft dB HL:")
-                                        : (german_ ? "\nrechts dB HL:" : "\nright dB HL:");
-        for (const auto& row : results::hearing_level_rows(state_, ear))
-            out += " " + std::to_string(hearing::index_to_freq(row.index)) + " Hz " +
-                   (row.calibrated ? std::to_string(row.level_db_hl)
-                                   : std::string(german_ ? "n. k." : "n. c.")) +
-                   ";";
+    // A small table in fixed columns: a row of frequencies (every one measured on either ear, highest
+    // first) and a row per ear.
+    const auto left = results::hearing_level_rows(state_, hearing::ear_left);
+    const auto right = results::hearing_level_rows(state_, hearing::ear_right);
+    const char* unknown = german_ ? "n.k." : "n.c.";
+    auto cell = [&](const std::vector<results::HearingLevelRow>& rows, std::uint8_t index) {
+        for (const auto& row : rows)
+            if (row.index == index)
+                return row.calibrated ? number_text(row.level_db_hl, 6) : std::string("  ") + unknown;
+        return std::string(6, ' ');
+    };
+    std::string hz = "Hz    ";
+    std::string left_row = german_ ? "links " : "left  ";
+    std::string right_row = german_ ? "rechts" : "right ";
+    for (std::uint8_t index = hearing::freq_index_count; index >= 1; --index) {
+        if (cell(left, index) == std::string(6, ' ') && cell(right, index) == std::string(6, ' ')) continue;
+        hz += number_text(hearing::index_to_freq(index), 6);
+        left_row += cell(left, index);
+        right_row += cell(right, index);
     }
-    return out;
+    return (german_ ? "Hörpegel-Profil: " : "Hearing level profile: ") + profile->name +
+           (german_ ? "   (dB HL; n.k. = nicht kalibriert)" : "   (dB HL; n.c. = not calibrated)") + "\n" +
+           hz + "\n" + left_row + "\n" + right_row;
 }
 
 } // namespace kelvor::profile

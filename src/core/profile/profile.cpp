@@ -13,10 +13,6 @@ std::string volume_text(const std::optional<int>& volume) {
     return volume ? std::to_string(*volume) + " %" : std::string("unknown");
 }
 
-std::string on_off(bool on) {
-    return on ? "on" : "off";
-}
-
 void differ(std::vector<std::string>& out, const char* what, const std::string& then,
             const std::string& now) {
     if (then != now) out.push_back(std::string(what) + ": " + then + " -> " + now);
@@ -28,19 +24,24 @@ std::string point_text(bool left_ear, std::uint8_t index) {
 
 } // namespace
 
-std::vector<std::string> compare_conditions(const Conditions& profile, const Conditions& now) {
+std::vector<std::string> compare_conditions(const Conditions& profile, const Conditions& now, bool german) {
     std::vector<std::string> out;
-    differ(out, "output", profile.output_path, now.output_path);
-    differ(out, "volume of the data stream", std::to_string(profile.cal_volume) + " %",
-           std::to_string(now.cal_volume) + " %");
-    if (!profile.sink.empty() && !now.sink.empty()) differ(out, "sound output", profile.sink, now.sink);
+    const auto on_off = [german](bool on) {
+        return std::string(on ? (german ? "ein" : "on") : (german ? "aus" : "off"));
+    };
+    differ(out, german ? "Ausgang" : "output", profile.output_path, now.output_path);
+    differ(out, german ? "Lautstärke des Datenstroms" : "volume of the data stream",
+           std::to_string(profile.cal_volume) + " %", std::to_string(now.cal_volume) + " %");
+    if (!profile.sink.empty() && !now.sink.empty())
+        differ(out, german ? "Audioausgang" : "sound output", profile.sink, now.sink);
     if (profile.sink_volume && now.sink_volume)
-        differ(out, "volume of the sound output", volume_text(profile.sink_volume),
-               volume_text(now.sink_volume));
+        differ(out, german ? "Lautstärke des Audioausgangs" : "volume of the sound output",
+               volume_text(profile.sink_volume), volume_text(now.sink_volume));
     if (profile.stream_volume && now.stream_volume)
-        differ(out, "volume of Kelvor's stream", volume_text(profile.stream_volume),
-               volume_text(now.stream_volume));
-    differ(out, "tone to the tested ear only", on_off(profile.ear_routing), on_off(now.ear_routing));
+        differ(out, german ? "Lautstärke von Kelvors Strom" : "volume of Kelvor's stream",
+               volume_text(profile.stream_volume), volume_text(now.stream_volume));
+    differ(out, german ? "Ton nur auf dem geprüften Ohr" : "tone to the tested ear only",
+           on_off(profile.ear_routing), on_off(now.ear_routing));
     return out;
 }
 

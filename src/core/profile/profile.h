@@ -26,7 +26,8 @@ struct Conditions {
 
 // One entry per difference between the profile's conditions and today's, as "what: then -> now". A value
 // the sound server could not tell on one side is not a difference: it cannot be checked.
-std::vector<std::string> compare_conditions(const Conditions& profile, const Conditions& now);
+std::vector<std::string> compare_conditions(const Conditions& profile, const Conditions& now,
+                                            bool german = false);
 
 // The reference at one scale position of one ear.
 struct Reference {
