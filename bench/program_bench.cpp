@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     kelvor::ui::use_desktop_identity(app);
-    app.setFont(kelvor::ui::messung_font());
+    app.setFont(kelvor::ui::window_font());
     int status = 0;
     {
         kelvor::ui::Program program;

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     kelvor::ui::display_found();
     kelvor::ui::use_desktop_identity(app);
     kelvor::ui::use_accessible_buttons();
-    app.setFont(kelvor::ui::messung_font());
+    app.setFont(kelvor::ui::window_font());
     kelvor::ui::Program program;
     program.show();
     return app.exec();

@@ -15,6 +15,14 @@ namespace kelvor::platform {
 // is an http or https address with a host.
 QUrl web_url(const std::string& address);
 
+// The help pages ship with the program: where they are looked for, in order. The installed copy beside
+// the program (<prefix>/share/kelvor/help for <prefix>/bin/kelvor), then the source tree's copy, for a
+// build run from the tree.
+QStringList help_folders();
+// A page of the maker's site as the local copy that the first of `folders` holding it has, its anchor
+// kept; any other address, or a page no folder holds, as it is.
+QUrl local_help_url(const QUrl& url, const QStringList& folders);
+
 // What the browser asks of the desktop; tests record it instead of opening anything.
 class UrlLauncher {
   public:
@@ -33,12 +41,15 @@ class DesktopLauncher final : public UrlLauncher {
 
 class DesktopBrowser final : public host::Browser {
   public:
-    explicit DesktopBrowser(UrlLauncher& launcher) : launcher_(launcher) {}
+    explicit DesktopBrowser(UrlLauncher& launcher, QStringList folders = help_folders())
+        : launcher_(launcher), help_folders_(std::move(folders)) {}
     bool open_with_handler(const std::string& address) override;
     bool start_program(const std::string& program, const std::string& address) override;
 
   private:
+    QUrl url_of(const std::string& address) const;
     UrlLauncher& launcher_;
+    QStringList help_folders_;
 };
 
 } // namespace kelvor::platform

@@ -67,18 +67,27 @@ int PrinterJob::resolution_dpi() const {
     return printer_ ? printer_->resolution() : printer_dpi;
 }
 
-void PrinterJob::text_out(int x, int y, const std::string& text) {
-    if (!painter_ || text.empty()) return;
+void draw_report_text(QPainter& painter, int x, int y, const std::string& text) {
+    if (text.empty()) return;
     const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    painter_->drawText(QPoint(x, y + painter_->fontMetrics().ascent()), s);
+    painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), s);
+}
+
+void draw_report_picture(QPainter& painter, const host::PrintRect& target, const host::PrintPicture* picture,
+                         const host::PrintRect& source) {
+    if (picture == nullptr || picture->image.isNull()) return;
+    const QRect from = to_qrect(source).intersected(picture->image.rect());
+    if (from.isEmpty()) return;
+    painter.drawImage(to_qrect(target), picture->image, from);
+}
+
+void PrinterJob::text_out(int x, int y, const std::string& text) {
+    if (painter_) draw_report_text(*painter_, x, y, text);
 }
 
 void PrinterJob::stretch_picture(const host::PrintRect& target, const host::PrintPicture* picture,
                                  const host::PrintRect& source) {
-    if (!painter_ || picture == nullptr || picture->image.isNull()) return;
-    const QRect from = to_qrect(source).intersected(picture->image.rect());
-    if (from.isEmpty()) return;
-    painter_->drawImage(to_qrect(target), picture->image, from);
+    if (painter_) draw_report_picture(*painter_, target, picture, source);
 }
 
 bool PrinterJob::end_document() {

@@ -13,6 +13,12 @@ namespace kelvor::platform {
 
 constexpr int printer_dpi = 300;
 
+// The report's texts and pictures in device units on any painter: the printer's and the PDF file's
+// pages are drawn alike.
+void draw_report_text(QPainter& painter, int x, int y, const std::string& text);
+void draw_report_picture(QPainter& painter, const host::PrintRect& target, const host::PrintPicture* picture,
+                         const host::PrintRect& source);
+
 class PrinterJob final : public host::PrintJob {
   public:
     PrinterJob();

@@ -2,11 +2,15 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtMath>
 
 namespace kelvor::ui {
 
 ChartImage::ChartImage(QWidget* parent)
-    : QWidget(parent), canvas_([this] { return QSize(width(), height()); }, [this] { update(); }) {}
+    : QWidget(parent), canvas_([this] { return QSize(width(), height()); }, [this] { update(); }) {
+    // On a high-resolution screen the chart is drawn again at the screen's pixel ratio for display.
+    canvas_.set_display_scale(qCeil(devicePixelRatioF()));
+}
 
 const host::PrintPicture* ChartImage::picture() const {
     if (canvas_.image().isNull()) return nullptr;
@@ -17,7 +21,7 @@ const host::PrintPicture* ChartImage::picture() const {
 void ChartImage::paintEvent(QPaintEvent*) {
     if (canvas_.image().isNull()) return;
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), canvas_.image());
+    painter.drawImage(QPoint(0, 0), canvas_.display_image());
 }
 
 void ChartImage::mouseReleaseEvent(QMouseEvent* event) {

@@ -19,10 +19,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
-#include <set>
 
 #include "core/diagnostics/log_buffer.h"
-#include "ui/control_mirror.h"
+#include "core/hearing/messung_command_table.h"
 #include "ui/pictures.h"
 
 namespace kelvor::ui {
@@ -31,7 +30,6 @@ using hearing::TMessung;
 
 namespace {
 
-constexpr int font_point_size = 8;
 constexpr int bold_large_point_size = 10;
 constexpr int track_tick_interval = 2;
 const QColor memo_german_background(0, 255, 0); // lime
@@ -44,18 +42,7 @@ void make_bold(QWidget* widget, int point_size = 0) {
     widget->setFont(font);
 }
 
-// A menu caption shown as it is: an ampersand would otherwise mark a shortcut letter.
-QString menu_text(const std::string& caption) {
-    return qt_text(caption).replace(QLatin1Char('&'), QLatin1String("&&"));
-}
-
 } // namespace
-
-QFont messung_font() {
-    QFont font(QStringLiteral("DejaVu Sans"), font_point_size);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
 
 // The window's area below the menu bar. Every change of its size is the window logic's resize.
 class MessungWindow::ClientArea : public QWidget {
@@ -76,17 +63,19 @@ class MessungWindow::ClientArea : public QWidget {
 
 MessungWindow::MessungWindow(TMessung& messung, HandlerRunner& runner, ChartImage* left_chart,
                              ChartImage* right_chart, const diagnostics::PortLogRing& port_log,
-                             std::function<void()> show_port_listener, MessungFileCommands file_commands,
-                             QWidget* parent)
+                             std::function<void()> show_port_listener, CommandTable commands, QWidget* parent)
     : QMainWindow(parent), m_(messung), c_(messung.controls()), runner_(runner), port_log_(port_log),
-      show_port_listener_(std::move(show_port_listener)), file_commands_(std::move(file_commands)),
-      quit_([] { QCoreApplication::exit(0); }) {
+      show_port_listener_(std::move(show_port_listener)), quit_([] { QCoreApplication::exit(0); }) {
     // Dialogs and menus opened from the window share its font.
     setAttribute(Qt::WA_WindowPropagation);
-    setFont(messung_font());
+    setFont(window_font());
     setWindowIcon(program_icon());
-    bindings_.push_back({&c_.form, this, "Kelvor", false, true});
-    name_widget(this, c_.form, "Kelvor");
+    binding_.trim_names(true);
+    binding_.bind(c_.form, this);
+    binding_.show_hints_with([this](const Control* hovered) {
+        hovered_ = hovered;
+        show_status_text();
+    });
 
     client_ = new ClientArea(*this);
     client_->setObjectName("ClientArea");
@@ -101,6 +90,7 @@ MessungWindow::MessungWindow(TMessung& messung, HandlerRunner& runner, ChartImag
     left_chart->lower();
     right_chart->lower();
     status_bar_->raise();
+    binding_.connect_commands(commands.empty() ? hearing::messung_commands(m_, nullptr) : commands, runner_);
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName("Timer1");
@@ -128,17 +118,14 @@ MessungWindow::~MessungWindow() = default;
 
 // ---------------------------------------------------------------- building
 
-template <class W> W* MessungWindow::add(Control& control, QWidget* parent, const char* description) {
+template <class W, class C> W* MessungWindow::add(C& control, QWidget* parent) {
     auto* widget = new W(parent);
-    name_widget(widget, control, description);
-    widget->installEventFilter(this); // hints in the status bar
-    bindings_.push_back({&control, widget, description, true, true});
+    binding_.bind(control, widget);
     return widget;
 }
 
-QAbstractButton* MessungWindow::add_picture_button(Control& control, QWidget* parent, const char* picture,
-                                                   const char* description) {
-    auto* button = add<QToolButton>(control, parent, description);
+QAbstractButton* MessungWindow::add_picture_button(Control& control, QWidget* parent, const char* picture) {
+    auto* button = add<QToolButton>(control, parent);
     button->setAutoRaise(true);
     const Bounds& b = control.bounds;
     const int side = std::max(8, std::min(b.width, b.height) - 6);
@@ -149,138 +136,107 @@ QAbstractButton* MessungWindow::add_picture_button(Control& control, QWidget* pa
 }
 
 void MessungWindow::build_outside_panels(ChartImage* left_chart, ChartImage* right_chart) {
-    for (auto [chart, control, description, handler] :
-         {std::tuple{left_chart, &c_.Ohr_li_img, "Left ear chart", &TMessung::Messung_liClick},
-          std::tuple{right_chart, &c_.Ohr_re_img, "Right ear chart", &TMessung::Messung_reClick}}) {
+    for (auto [chart, control] :
+         {std::pair{left_chart, &c_.Ohr_li_img}, std::pair{right_chart, &c_.Ohr_re_img}}) {
         chart->setParent(client_);
         chart->follow(control);
-        name_widget(chart, *control, description);
-        chart->installEventFilter(this);
-        bindings_.push_back({control, chart, description, true, true});
-        connect(chart, &ChartImage::clicked, this, [this, handler = handler] { run(handler); });
+        binding_.bind(*control, chart);
     }
 
-    for (auto [control, description, handler] :
-         {std::tuple{&c_.F_Leiste_li, "Frequency, left ear", &TMessung::F_Leiste_liChange},
-          std::tuple{&c_.F_Leiste_re, "Frequency, right ear", &TMessung::F_Leiste_reChange}}) {
-        auto* bar = add<QSlider>(*control, client_, description);
+    for (RangeControl* control : {&c_.F_Leiste_li, &c_.F_Leiste_re}) {
+        auto* bar = add<QSlider>(*control, client_);
         bar->setOrientation(Qt::Horizontal);
         bar->setTickPosition(QSlider::TicksBelow);
         bar->setTickInterval(track_tick_interval);
         bar->setSingleStep(1);
         bar->setPageStep(track_tick_interval);
-        bars_.push_back({control, bar});
-        connect_track_bar(bar, handler);
     }
 
-    add<QLabel>(c_.f_No, client_, "Frequency index");
+    add<QLabel>(c_.f_No, client_);
 
-    auto* memo_d = add<QPlainTextEdit>(c_.Memo1_D, client_, "Information (German)");
+    auto* memo_d = add<QPlainTextEdit>(c_.Memo1_D, client_);
     QPalette palette = memo_d->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         palette.setColor(group, QPalette::Base, memo_german_background);
     // Greyed text stays readable on the lime background.
     palette.setColor(QPalette::Disabled, QPalette::Text, QColor(64, 64, 64));
     memo_d->setPalette(palette);
-    bindings_.back().caption = false;
-    memos_.push_back({&c_.Memo1_D, memo_d, {}});
-    auto* memo_e = add<QPlainTextEdit>(c_.Memo1_E, client_, "Information (English)");
-    bindings_.back().caption = false;
-    memos_.push_back({&c_.Memo1_E, memo_e, {}});
+    add<QPlainTextEdit>(c_.Memo1_E, client_);
 
-    port_data_ = add<QPlainTextEdit>(c_.PortData, client_, "Port log");
-    bindings_.back().caption = false;
-    port_data_->setReadOnly(true);
-    port_data_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* port_data = new QPlainTextEdit(client_);
+    binding_.bind_lines(c_.PortData, port_data, [this] {
+        return std::vector<std::string>(port_log_.lines().begin(), port_log_.lines().end());
+    });
+    port_data->setReadOnly(true);
+    port_data->setLineWrapMode(QPlainTextEdit::NoWrap);
 
     // The status bar belongs to the client area; the window keeps it at its bottom edge.
     status_bar_ = new QStatusBar(client_);
-    name_widget(status_bar_, c_.StatusBar1, "Status");
+    binding_.bind(c_.StatusBar1, status_bar_, {.place = false});
     status_text_ = new QLabel(status_bar_);
     status_text_->setObjectName("StatusBar1_text");
     status_bar_->addWidget(status_text_, 1);
-    bindings_.push_back({&c_.StatusBar1, status_bar_, "Status", false, false});
     place_status_bar();
 }
 
 void MessungWindow::build_tone_panel() {
-    auto* panel = add<QFrame>(c_.Panel_TM, client_, "Tone");
+    auto* panel = add<QFrame>(c_.Panel_TM, client_);
     panel->setFrameStyle(QFrame::Box | QFrame::Plain);
     panel->setAutoFillBackground(true);
-    panel_tm_ = panel;
 
     add<QLabel>(c_.Frequenz_, panel)->setAlignment(Qt::AlignCenter);
-    auto* test_f = add<QLabel>(c_.Test_F, panel, "Test frequency");
+    auto* test_f = add<QLabel>(c_.Test_F, panel);
     test_f->setAlignment(Qt::AlignCenter);
     make_bold(test_f, bold_large_point_size);
-    add_picture_button(c_.Kopfhoerer, panel, picture_headphones, "Headphones"); // shows, does nothing
+    add_picture_button(c_.Kopfhoerer, panel, picture_headphones); // shows, does nothing
     add<QLabel>(c_.Dezibel_, panel)->setAlignment(Qt::AlignCenter);
-    auto* test_db = add<QLabel>(c_.Test_db, panel, "Test level");
+    auto* test_db = add<QLabel>(c_.Test_db, panel);
     test_db->setAlignment(Qt::AlignCenter);
     make_bold(test_db, bold_large_point_size);
 
     // The pulse lamp: lit and dark with the tone's halves, never toggled by the user.
-    auto* lamp = add<QRadioButton>(c_.Noise_on, panel, "Tone pulse");
+    auto* lamp = add<QRadioButton>(c_.Noise_on, panel);
     lamp->setAutoExclusive(false);
     lamp->setFocusPolicy(Qt::NoFocus);
     lamp->setAttribute(Qt::WA_TransparentForMouseEvents);
-    checks_.push_back({&c_.Noise_on, lamp});
 
     add<QLabel>(c_.Messung_, panel);
 }
 
 void MessungWindow::build_command_panel() {
-    auto* panel = add<QFrame>(c_.Panel_bot, client_, "Commands");
+    auto* panel = add<QFrame>(c_.Panel_bot, client_);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setAutoFillBackground(true);
-    panel_bot_ = panel;
 
-    connect_click(add<QPushButton>(c_.clear_li, panel), &TMessung::clear_liClick);
-    connect_click(add<QPushButton>(c_.Messung_li, panel), &TMessung::Messung_liClick);
-    connect_click(add_picture_button(c_.Ohr_gif_li, panel, picture_ear_left, "Left ear"),
-                  &TMessung::Ohr_gif_liClick);
-    db_progress_ = add<QProgressBar>(c_.db_Progress, panel, "Level steps");
-    db_progress_->setTextVisible(false);
-    connect_click(add_picture_button(c_.Ohr_gif_re, panel, picture_ear_right, "Right ear"),
-                  &TMessung::Ohr_gif_reClick);
-    connect_click(add<QPushButton>(c_.Messung_re, panel), &TMessung::Messung_reClick);
-    connect_click(add<QPushButton>(c_.clear_re, panel), &TMessung::clear_reClick);
+    add<QPushButton>(c_.clear_li, panel);
+    add<QPushButton>(c_.Messung_li, panel);
+    add_picture_button(c_.Ohr_gif_li, panel, picture_ear_left);
+    add<QProgressBar>(c_.db_Progress, panel)->setTextVisible(false);
+    add_picture_button(c_.Ohr_gif_re, panel, picture_ear_right);
+    add<QPushButton>(c_.Messung_re, panel);
+    add<QPushButton>(c_.clear_re, panel);
 
-    connect_check(add<QCheckBox>(c_.f_extended, panel), c_.f_extended, &TMessung::f_extendedClick);
-    connect_check(add<QCheckBox>(c_.auto_, panel), c_.auto_, &TMessung::autoClick);
-    connect_check(add<QCheckBox>(c_.f_fine, panel), c_.f_fine, nullptr); // read by the frequency steps
+    add<QCheckBox>(c_.f_extended, panel);
+    add<QCheckBox>(c_.auto_, panel);
+    add<QCheckBox>(c_.f_fine, panel);
 
-    connect_click(add_picture_button(c_.F_dn, panel, picture_arrow_left, "Frequency down"),
-                  &TMessung::Test_F_dn);
+    add_picture_button(c_.F_dn, panel, picture_arrow_left);
     add<QLabel>(c_.T_2_dBup, panel);
-    connect_click(add_picture_button(c_.dB_up, panel, picture_arrow_up, "Level up 2 dB"),
-                  &TMessung::db_upClick);
-    auto* ok = add<QPushButton>(c_.ok_select, panel, "ok. detected");
-    make_bold(ok);
-    connect_click(ok, &TMessung::db_select);
-    connect_click(add_picture_button(c_.db_dn, panel, picture_arrow_down, "Level down 6 dB"),
-                  &TMessung::db_6dnClick);
+    add_picture_button(c_.dB_up, panel, picture_arrow_up);
+    make_bold(add<QPushButton>(c_.ok_select, panel));
+    add_picture_button(c_.db_dn, panel, picture_arrow_down);
     add<QLabel>(c_.T_6_dBdn, panel);
-    connect_click(add_picture_button(c_.F_up, panel, picture_arrow_right, "Frequency up"),
-                  &TMessung::Test_F_up);
+    add_picture_button(c_.F_up, panel, picture_arrow_right);
 
-    auto* start = add<QPushButton>(c_.Start, panel, "Start");
-    make_bold(start, bold_large_point_size);
-    connect_click(start, &TMessung::StartClick);
-    connect_click(add<QPushButton>(c_.db_reset, panel), &TMessung::db_resetClick);
-
-    auto* save = add<QPushButton>(c_.speichern, panel);
-    connect_file_command(save, file_commands_.speichern);
-    if (!file_commands_.speichern) unavailable_.push_back(&c_.speichern);
-    auto* print = add<QPushButton>(c_.Drucken, panel);
-    connect_file_command(print, file_commands_.Drucken);
-    if (!file_commands_.Drucken) unavailable_.push_back(&c_.Drucken);
+    make_bold(add<QPushButton>(c_.Start, panel), bold_large_point_size);
+    add<QPushButton>(c_.db_reset, panel);
+    add<QPushButton>(c_.speichern, panel);
+    add<QPushButton>(c_.Drucken, panel);
 
     add<QLabel>(c_.Name_label, panel);
-    testname_ = add<QLineEdit>(c_.Testname, panel, "Name of the test person");
-    bindings_.back().caption = false;
+    auto* testname = add<QLineEdit>(c_.Testname, panel);
     // The report takes the name from the control state, so each edit goes there at once.
-    connect(testname_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    connect(testname, &QLineEdit::textEdited, this, [this](const QString& text) {
         runner_.run([this, name = text.toStdString()] { c_.Testname.lines = {name}; });
     });
 }
@@ -292,75 +248,15 @@ void MessungWindow::build_menu() {
     bar->setAccessibleDescription("MainMenu1");
     bar->setAccessibleName("Main menu");
 
-    const std::set<const Control*> titles{&menu.Programm1, &menu.MessMenu,   &menu.Lautstrke1,
-                                          &menu.Frequenz1, &menu.Messpunkt1, &menu.Parameterwahl1,
-                                          &menu.Infos1,    &menu.Language1};
-    using Handler = void (TMessung::*)();
-    const std::vector<std::pair<const Control*, Handler>> handlers{
-        {&menu.Start1, &TMessung::StartClick},
-        {&menu.beenden1, &TMessung::beenden1Click},
-        {&menu.Justierung1kHz12dB1, &TMessung::Justierung1kHz12dB1Click},
-        {&menu.neu1, &TMessung::neu1Click},
-        {&menu.zeichnen1, &TMessung::zeichnen1Click},
-        {&menu.zeichnenauto1, &TMessung::zeichnenauto1Click},
-        {&menu.zeichnenman1, &TMessung::zeichnenman1Click},
-        {&menu.N1dB1, &TMessung::db_upClick}, // "+ 1 dB" steps by 2 dB, as the button does
-        {&menu.N6dB1, &TMessung::db_6dnClick},
-        {&menu.N10dB1, &TMessung::level_down_10},
-        {&menu.N0dB1, &TMessung::db_resetClick},
-        {&menu.anzeigen1, &TMessung::anzeigen},
-        {&menu.ausblenden1, &TMessung::ausblenden1Click},
-        {&menu.min1, &TMessung::min1Click},
-        {&menu.kleiner1, &TMessung::Test_F_dn},
-        {&menu.grer1, &TMessung::Test_F_up},
-        {&menu.max1, &TMessung::max1Click},
-        {&menu.auswhlen1, &TMessung::auswhlen1Click},
-        {&menu.DevMethPorts, &TMessung::DevMethPortsClick},
-        {&menu.anzeigen2, &TMessung::anzeigen2Click},
-        {&menu.ausblenden2, &TMessung::ausblenden2Click},
-        {&menu.WWWHomepage1, &TMessung::WWWHomepage1Click},
-        {&menu.PortLogInfo1, &TMessung::PortLogInfo1Click},
-        {&menu.downloadPortDrivers1, &TMessung::downloadPortDrivers1Click},
-        {&menu.Deutsch1, &TMessung::Deutsch1Click},
-        {&menu.English1, &TMessung::English1Click},
-    };
-    const std::vector<std::pair<const Control*, const std::function<void()>*>> file_items{
-        {&menu.speichern1, &file_commands_.speichern},
-        {&menu.drucken1, &file_commands_.drucken1},
-        {&menu.lesen1, &file_commands_.lesen1},
-        {&menu.Bildschirmdrucken1, &file_commands_.Bildschirmdrucken1},
-        {&menu.Bildschirmspeichern1, &file_commands_.Bildschirmspeichern1},
-    };
-
     QMenu* current = nullptr;
     hearing::for_each_menu_entry(menu, [&](Control& entry) {
-        if (titles.count(&entry) > 0) {
-            current = bar->addMenu(menu_text(entry.caption));
+        if (hearing::is_menu_title(menu, entry)) {
+            current = bar->addMenu(qt_text(entry.caption));
             current->setObjectName(qt_text(entry.name));
-            current->menuAction()->setObjectName(qt_text(entry.name));
-            actions_.push_back({&entry, current->menuAction()});
-            return;
+            binding_.bind(entry, current->menuAction());
+        } else {
+            binding_.bind(entry, current->addAction(qt_text(entry.caption)));
         }
-        QAction* action = current->addAction(menu_text(entry.caption));
-        action->setObjectName(qt_text(entry.name));
-        actions_.push_back({&entry, action});
-        // A menu command runs once the event that chose it has been answered. Assistive technology
-        // chooses an item by a request that waits for its answer: a command that opens a message box
-        // (print, read, Start on first use) would otherwise keep it waiting until the box is closed.
-        for (const auto& [control, handler] : handlers)
-            if (control == &entry)
-                connect(
-                    action, &QAction::triggered, this, [this, handler = handler] { run(handler); },
-                    Qt::QueuedConnection);
-        for (const auto& [control, command] : file_items)
-            if (control == &entry) {
-                if (*command)
-                    connect(
-                        action, &QAction::triggered, this,
-                        [this, command = command] { runner_.run(*command); }, Qt::QueuedConnection);
-                else
-                    unavailable_.push_back(&entry);
-            }
     });
 }
 
@@ -368,50 +264,6 @@ void MessungWindow::build_menu() {
 
 void MessungWindow::run(void (TMessung::*handler)()) {
     runner_.run([this, handler] { (m_.*handler)(); });
-}
-
-void MessungWindow::connect_click(QAbstractButton* button, void (TMessung::*handler)()) {
-    connect(button, &QAbstractButton::clicked, this, [this, handler] { run(handler); });
-}
-
-// The logic reads the box as the user left it, then runs its click handler.
-void MessungWindow::connect_check(QAbstractButton* box, CheckControl& control, void (TMessung::*handler)()) {
-    checks_.push_back({&control, box});
-    connect(box, &QAbstractButton::clicked, this, [this, box, &control, handler] {
-        runner_.run([this, box, &control, handler] {
-            control.checked = box->isChecked();
-            if (handler) (m_.*handler)();
-        });
-    });
-}
-
-// Every move by the user (drag, click beside the handle, keys, wheel) is an action of the bar, which
-// already holds the new position when it reports the action. A bar moved by the program reports nothing.
-void MessungWindow::connect_track_bar(QAbstractSlider* bar, void (TMessung::*handler)(int)) {
-    connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar, handler](int action) {
-        if (action == QAbstractSlider::SliderNoAction) return;
-        const int position = bar->sliderPosition();
-        runner_.run([this, handler, position] { (m_.*handler)(position); });
-    });
-}
-
-void MessungWindow::connect_file_command(QAbstractButton* button, const std::function<void()>& command) {
-    if (command) connect(button, &QAbstractButton::clicked, this, [this, &command] { runner_.run(command); });
-}
-
-bool MessungWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Enter || event->type() == QEvent::Leave) {
-        for (const Binding& b : bindings_) {
-            if (b.widget != watched || b.control->hint.empty()) continue;
-            if (event->type() == QEvent::Enter)
-                hovered_ = b.control;
-            else if (hovered_ == b.control)
-                hovered_ = nullptr;
-            show_status_text();
-            break;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 // Closing the window ends the program, also while the settings dialog or the port listener is open.
@@ -452,47 +304,9 @@ void MessungWindow::show_status_text() {
     status_text_->setAccessibleName(text);
 }
 
-bool MessungWindow::available(const Control& control) const {
-    return std::find(unavailable_.begin(), unavailable_.end(), &control) == unavailable_.end();
-}
-
 void MessungWindow::sync() {
-    std::vector<QSignalBlocker> blockers;
-    blockers.reserve(bindings_.size() + actions_.size());
-    for (const Binding& b : bindings_)
-        blockers.emplace_back(b.widget);
-    for (const auto& [control, action] : actions_)
-        blockers.emplace_back(action);
-
-    for (const Binding& b : bindings_) {
-        MirrorOptions options;
-        options.place = b.place;
-        options.caption = b.caption;
-        options.description = b.description;
-        options.available = available(*b.control);
-        mirror_control(*b.control, b.widget, options);
-    }
-    for (const auto& [control, box] : checks_)
-        mirror_checked(*control, box);
-    for (const auto& [control, bar] : bars_)
-        mirror_range(*control, bar);
-    mirror_range(c_.db_Progress, db_progress_);
-    for (Memo& memo : memos_)
-        mirror_lines(memo.control->lines, memo.widget, memo.shown);
-    mirror_lines({port_log_.lines().begin(), port_log_.lines().end()}, port_data_, port_data_shown_);
-    QStringList name;
-    for (const std::string& line : c_.Testname.lines)
-        name << qt_text(line);
-    if (testname_->text() != name.join(' ')) testname_->setText(name.join(' '));
+    binding_.mirror();
     show_status_text();
-
-    for (const auto& [control, action] : actions_) {
-        const QString text = menu_text(control->caption);
-        if (action->text() != text) action->setText(text);
-        const bool enabled = control->enabled && available(*control);
-        if (action->isEnabled() != enabled) action->setEnabled(enabled);
-        if (action->isVisible() != control->visible) action->setVisible(control->visible);
-    }
 }
 
 } // namespace kelvor::ui

@@ -1,24 +1,21 @@
 #pragma once
 // The main window of the hearing test: a thin view of the window logic's control state. It creates one
-// widget or menu action per control, forwards every user event to the logic's handler through the handler
-// runner, and after each handler copies the control state back into the widgets (`sync`).
+// widget or menu action per control and binds it (ui/control_binding.h); the command table says which
+// handler each user event runs through the handler runner; after each handler the binding copies the
+// control state back into the widgets (`sync`).
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
-#include <vector>
 
+#include "core/common/commands.h"
 #include "core/hearing/messung.h"
 #include "ui/chart_image.h"
+#include "ui/control_binding.h"
 #include "ui/handler_runner.h"
 
 class QAbstractButton;
-class QAbstractSlider;
-class QAction;
 class QCloseEvent;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QProgressBar;
 class QStatusBar;
 class QTimer;
 
@@ -27,22 +24,6 @@ class PortLogRing;
 }
 
 namespace kelvor::ui {
-
-struct MirrorOptions;
-
-// The window's font: 8-point sans serif, the face every Debian desktop has.
-QFont messung_font();
-
-// Commands that belong to the results file, printing and the screen image. The window logic does not
-// carry them; a command without a function stays disabled in the window.
-struct MessungFileCommands {
-    std::function<void()> speichern;            // button "speichern" and menu item `speichern1`
-    std::function<void()> Drucken;              // button "Drucken"
-    std::function<void()> drucken1;             // menu item: print the results
-    std::function<void()> lesen1;               // menu item: read the results file
-    std::function<void()> Bildschirmdrucken1;   // menu item: print the window
-    std::function<void()> Bildschirmspeichern1; // menu item: save the window image
-};
 
 // The window logic's hold on its window: closing it runs the window's close event, as the user's close
 // does. The logic is made before the window, which is attached once it exists.
@@ -62,10 +43,11 @@ class MessungWindow : public QMainWindow {
   public:
     // The window adopts the two chart images (the charts already draw on them) as children and shows
     // them at the left and right chart's bounds. `port_log` is the port log memo's text;
-    // `show_port_listener` runs on Ctrl+Shift+L.
+    // `show_port_listener` runs on Ctrl+Shift+L. `commands` is the window's command table
+    // (hearing::messung_commands); empty: the window logic's own, without the file commands.
     MessungWindow(hearing::TMessung& messung, HandlerRunner& runner, ChartImage* left_chart,
                   ChartImage* right_chart, const diagnostics::PortLogRing& port_log,
-                  std::function<void()> show_port_listener, MessungFileCommands file_commands = {},
+                  std::function<void()> show_port_listener, CommandTable commands = {},
                   QWidget* parent = nullptr);
     ~MessungWindow() override;
 
@@ -86,66 +68,33 @@ class MessungWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     class ClientArea;
-    struct Binding {
-        const Control* control;
-        QWidget* widget;
-        const char* description;
-        bool place;
-        bool caption;
-    };
 
-    template <class W> W* add(Control& control, QWidget* parent, const char* description = "");
-    QAbstractButton* add_picture_button(Control& control, QWidget* parent, const char* picture,
-                                        const char* description);
+    template <class W, class C> W* add(C& control, QWidget* parent);
+    QAbstractButton* add_picture_button(Control& control, QWidget* parent, const char* picture);
     void build_tone_panel();
     void build_command_panel();
     void build_outside_panels(ChartImage* left_chart, ChartImage* right_chart);
     void build_menu();
-    void connect_click(QAbstractButton* button, void (hearing::TMessung::*handler)());
-    void connect_check(QAbstractButton* box, CheckControl& control, void (hearing::TMessung::*handler)());
-    void connect_track_bar(QAbstractSlider* bar, void (hearing::TMessung::*handler)(int));
-    void connect_file_command(QAbstractButton* button, const std::function<void()>& command);
     void run(void (hearing::TMessung::*handler)());
     void place_status_bar();
     void show_status_text();
-    bool available(const Control& control) const;
 
     hearing::TMessung& m_;
     hearing::MessungControls& c_;
     HandlerRunner& runner_;
     const diagnostics::PortLogRing& port_log_;
     std::function<void()> show_port_listener_;
-    MessungFileCommands file_commands_;
     std::function<void()> quit_;
+    ControlBinding binding_;
 
     QWidget* client_ = nullptr; // a ClientArea
-    QWidget* panel_tm_ = nullptr;
-    QWidget* panel_bot_ = nullptr;
     QStatusBar* status_bar_ = nullptr;
     QLabel* status_text_ = nullptr;
     QTimer* timer1_ = nullptr;
     QTimer* timer2_ = nullptr;
-
-    std::vector<Binding> bindings_;
-    std::vector<std::pair<const CheckControl*, QAbstractButton*>> checks_;
-    std::vector<std::pair<const RangeControl*, QAbstractSlider*>> bars_;
-    QProgressBar* db_progress_ = nullptr;
-    struct Memo {
-        const TextControl* control;
-        QPlainTextEdit* widget;
-        std::vector<std::string> shown;
-    };
-    std::vector<Memo> memos_;
-    QPlainTextEdit* port_data_ = nullptr;
-    std::vector<std::string> port_data_shown_;
-    QLineEdit* testname_ = nullptr;
-    std::vector<std::pair<const Control*, QAction*>> actions_;
-    // Controls whose command is not there yet: shown, but disabled.
-    std::vector<const Control*> unavailable_;
     const Control* hovered_ = nullptr; // the control whose hint the status bar shows
     bool closed_ = false;
 };

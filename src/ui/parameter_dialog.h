@@ -7,10 +7,8 @@
 #include <string>
 
 #include "core/settings/parameter.h"
+#include "ui/control_binding.h"
 #include "ui/handler_runner.h"
-
-class QAbstractButton;
-class QGridLayout;
 
 namespace kelvor::ui {
 
@@ -29,18 +27,16 @@ class ParameterDialog : public QWidget {
   protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
-    template <class W> W* add(W* widget, const Control& control);
-    QAbstractButton* add_radio(CheckControl& radio, QWidget* parent);
-    void add_button(Control& control, QWidget* parent, void (settings::TParameter::*click)());
-    QAbstractButton* add_check(CheckControl& box, QWidget* parent, void (settings::TParameter::*click)());
+    template <class W, class C> W* add(W* widget, C& control);
     QWidget* make_volume_arrows(QWidget* parent);
-    void mirror(const Control& control);
     void mirror_form();
 
     settings::TParameter& core_;
     HandlerRunner& runner_;
+    ControlBinding binding_;
     std::map<std::string, QWidget*> widgets_;
     int shown_requests_ = 0; // the logic's show requests already carried out
 };

@@ -3,12 +3,10 @@
 // its handler through the runner, and one timer that keeps running at the interval the logic sets.
 #include <QTimer>
 #include <QWidget>
-#include <map>
 
 #include "core/diagnostics/port_listener.h"
+#include "ui/control_binding.h"
 #include "ui/handler_runner.h"
-
-class QPlainTextEdit;
 
 namespace kelvor::ui {
 
@@ -38,8 +36,7 @@ class PortListenerWindow : public QWidget {
     diagnostics::TTinyPortListener& listener_;
     HandlerRunner& runner_;
     QTimer timer_;
-    QPlainTextEdit* response_ = nullptr;
-    std::map<const Control*, QWidget*> widgets_;
+    ControlBinding binding_;
 };
 
 } // namespace kelvor::ui

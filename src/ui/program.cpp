@@ -1,5 +1,7 @@
 #include "ui/program.h"
 
+#include "core/hearing/messung_command_table.h"
+
 namespace kelvor::ui {
 
 Program::Program() : sound(platform::SoundSystem::from_environment()) {
@@ -17,8 +19,8 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     left_chart = new ChartImage;
     right_chart = new ChartImage;
     charts = std::make_unique<chart::Charts>(*left_chart, *right_chart, state);
-    // The main window asks the dialog's radios from its start on, so the dialog's logic is there first;
-    // its window comes after the main window's.
+    // The main window asks the dialog's radios from its start on, so the dialog's logic is there first
+    // (the main window's logic introduces itself to it); its window comes after the main window's.
     parameter = std::make_unique<settings::TParameter>(
         settings::ParameterServices{state, *tone, system, dialogs, &sound->routing()});
 
@@ -32,7 +34,6 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     messung = std::make_unique<hearing::TMessung>(hearing::MessungServices{
         state, *tone, *charts, *parameter, languages, sound_log, port_log, port_buffer, system, dialogs,
         files, *browser, window_host, small_port.get(), &sound->routing(), profiles.get()});
-    parameter->use_main_window(*messung);
     frame = std::make_unique<chart::MessungFrameControls>(messung->controls());
     charts->use_controls(frame.get());
     left_chart->follow(&messung->controls().Ohr_li_img);
@@ -42,18 +43,13 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     results = std::make_unique<results::ResultsCommands>(
         results::ResultsServices{state, messung->controls(), *charts, *left_chart, *right_chart, files,
                                  dialogs, printer, calendar, *capture, [this] { messung->FormResize(); }});
+    exports = std::make_unique<results::ExportCommands>(results::ExportServices{
+        state, messung->controls(), *results, files, dialogs, pdf, calendar, [this] { return state.normals; }});
     listener = std::make_unique<diagnostics::TTinyPortListener>(sound->ports());
 
-    MessungFileCommands file_commands;
-    file_commands.speichern = [this] { results->speichernClick(); };
-    file_commands.Drucken = [this] { results->DruckenClick(); };
-    file_commands.drucken1 = [this] { results->drucken1Click(); };
-    file_commands.lesen1 = [this] { results->lesen1Click(); };
-    file_commands.Bildschirmdrucken1 = [this] { results->Bildschirmdrucken1Click(); };
-    file_commands.Bildschirmspeichern1 = [this] { results->Bildschirmspeichern1Click(); };
     window = std::make_unique<MessungWindow>(
         *messung, runner, left_chart, right_chart, port_log, [this] { listener_window->show_window(); },
-        std::move(file_commands));
+        hearing::messung_commands(*messung, results.get(), exports.get()));
     window_host.attach(window.get());
     capture->set_widget(window->client_area());
     dialogs.set_parent(window.get());

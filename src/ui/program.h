@@ -13,6 +13,7 @@
 #include "core/hearing/messung.h"
 #include "core/port/small_port.h"
 #include "core/profile/hearing_profiles.h"
+#include "core/results/export_commands.h"
 #include "core/results/results_commands.h"
 #include "core/settings/language_tables.h"
 #include "core/settings/parameter.h"
@@ -21,6 +22,7 @@
 #include "platform/config_folder_profiles.h"
 #include "platform/desktop_browser.h"
 #include "platform/locale_calendar.h"
+#include "platform/pdf_document_job.h"
 #include "platform/printer_job.h"
 #include "platform/pulse_sound_server.h"
 #include "platform/sound_system.h"
@@ -61,6 +63,7 @@ class Program {
     std::unique_ptr<tone::ToneOutput> tone;
     platform::WorkingFolderFiles files;
     platform::PrinterJob printer;
+    platform::PdfDocumentJob pdf;
     platform::LocaleCalendar calendar;
     platform::DesktopLauncher launcher;
     std::unique_ptr<platform::DesktopBrowser> browser;
@@ -79,6 +82,7 @@ class Program {
     std::unique_ptr<chart::MessungFrameControls> frame;
     std::unique_ptr<WidgetCapture> capture;
     std::unique_ptr<results::ResultsCommands> results;
+    std::unique_ptr<results::ExportCommands> exports;
     std::unique_ptr<diagnostics::TTinyPortListener> listener;
     std::unique_ptr<MessungWindow> window;
     std::unique_ptr<ParameterDialog> parameter_dialog;

@@ -5,5 +5,6 @@
 # would answer first wherever the two ears differ.
 # Usage: listener_ear_routing.sh <kelvor binary> <build dir>
 # timeout: 600
+# desktop lane: 2
 exec bash "$(dirname "$0")/harness/run_listener.sh" "$1" "$2/e2e/listener_ear_routing" --path stream \
   --option Ear_Routing --balance centre

@@ -5,4 +5,5 @@
 # chip's own calibration tone.
 # Usage: listener_opl2.sh <kelvor binary> <build dir>
 # timeout: 600
+# desktop lane: 1
 exec bash "$(dirname "$0")/harness/run_listener.sh" "$1" "$2/e2e/listener_opl2" --path opl2 --first-use

@@ -6,4 +6,5 @@
 # so every frequency must come out at 2 dB, the first level above 0.
 # Usage: listener_pc_speaker.sh <kelvor binary> <build dir>
 # timeout: 420
+# desktop lane: 1
 exec bash "$(dirname "$0")/harness/run_listener.sh" "$1" "$2/e2e/listener_pc_speaker" --path speaker

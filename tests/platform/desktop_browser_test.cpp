@@ -1,5 +1,7 @@
 #include "platform/desktop_browser.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "core/hearing/help_pages.h"
@@ -76,6 +78,39 @@ TEST(DesktopBrowser, HandlerAndProgramsGetTheUrlAndTheirAnswerCounts) {
         // The program by its plain name, the address as its one argument: nothing a shell would read.
         EXPECT_EQ(launcher.started[0].first, "x-www-browser");
         EXPECT_EQ(launcher.started[0].second, QStringList{"http://www.kelvor.example/hilfe.html"});
+    }
+}
+
+TEST(DesktopBrowser, TheMakersPagesOpenAsTheLocalCopies) {
+    // The real pages of the tree, by the addresses the window logic keeps; the installed folder first.
+    QTemporaryDir installed;
+    QFile copy(installed.filePath("kelvor_en.html"));
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+    copy.close();
+    const QString tree = help_folders().last(); // the source tree's copy
+    const struct {
+        std::string address;
+        QString file, fragment; // empty file: stays a web address
+    } rows[] = {
+        {hearing::help_page_address("kelvor_en.html"), installed.filePath("kelvor_en.html"), ""},
+        {hearing::help_page_address("kelvor_de.html"), tree + "/kelvor_de.html", ""},
+        {hearing::port_driver_page_address(), tree + "/kelvor_de.html", "PortDriver"},
+        {hearing::help_page_address("hilfe.html"), "", ""},
+        {"http://www.elsewhere.example/kelvor_de.html", "", ""},
+    };
+    for (const auto& row : rows) {
+        RecordingLauncher launcher;
+        DesktopBrowser browser(launcher, {installed.path(), "/nonexistent", tree});
+        ASSERT_TRUE(browser.open_with_handler(row.address));
+        const QUrl opened(launcher.opened.value(0));
+        EXPECT_EQ(opened.isLocalFile() ? opened.toLocalFile() : QString(), row.file) << row.address;
+        EXPECT_EQ(opened.fragment(), row.fragment) << row.address;
+    }
+    // The section the port driver notice points to is there in both languages.
+    for (const char* page : {"/kelvor_de.html", "/kelvor_en.html"}) {
+        QFile html(tree + page);
+        ASSERT_TRUE(html.open(QIODevice::ReadOnly)) << page;
+        EXPECT_TRUE(html.readAll().contains("id=\"PortDriver\"")) << page;
     }
 }
 

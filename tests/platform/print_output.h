@@ -50,9 +50,11 @@ class PrintOutput {
         const auto m = re.match(QString::fromStdString(run("pdfinfo", {pdf})));
         return m.hasMatch() ? m.captured(1).toInt() : -1;
     }
-    // Every word on every page, in the order pdftotext reads them.
-    static std::vector<PdfWord> words(const QString& pdf) {
-        const QString html = QString::fromStdString(run("pdftotext", {"-bbox", pdf, "-"}));
+    // Every word on every page (or on page `page` only), in the order pdftotext reads them.
+    static std::vector<PdfWord> words(const QString& pdf, int page = 0) {
+        QStringList args{"-bbox", pdf, "-"};
+        if (page > 0) args << "-f" << QString::number(page) << "-l" << QString::number(page);
+        const QString html = QString::fromStdString(run("pdftotext", args));
         const QRegularExpression re(
             QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
         std::vector<PdfWord> out;

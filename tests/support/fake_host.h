@@ -198,7 +198,9 @@ class FakeFiles : public host::Files {
 class FakeCalendar : public host::Calendar {
   public:
     std::string short_date() override { return date; }
+    std::string date_time_iso() override { return date_time; }
     std::string date = "24.06.04";
+    std::string date_time = "2004-06-24T10:30:00+02:00";
 };
 
 // The window's client area as a fixed size; saving records the name.

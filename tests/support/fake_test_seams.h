@@ -119,6 +119,7 @@ class FakeSettingsDialog : public hearing::SettingsDialog, public Recorder {
     }
     void use_language(bool german) override { log->add(german ? "use_language de" : "use_language en"); }
     void show() override { log->add("show_dialog"); }
+    void use_main_window(hearing::MainWindowRange&) override {}
 
     bool nt_family = false;
     bool data_stream = false;

@@ -1,5 +1,6 @@
 #pragma once
-// A main-window logic over fresh state and recording fakes, with its two timers on a manual clock.
+// A main-window logic over fresh state and recording fakes, with its two timers on a manual clock. Every
+// test that needs a main-window logic makes it here: a test names only the parts it brings itself.
 #include "core/diagnostics/log_buffer.h"
 #include "core/hearing/messung.h"
 #include "core/settings/language_tables.h"
@@ -15,12 +16,22 @@ struct FakeWindowHost : hearing::WindowHost {
     int closed = 0;
 };
 
-struct MessungRig {
-    MessungRig() {
-        timers.add(hearing::timer1_interval_ms, [this] { m.Ton_on_off(); });
-        timers.add(hearing::timer2_interval_ms, [this] { m.Timer2Timer(); });
-    }
+// The parts a test brings itself; each one left null is the rig's recording fake (the port driver: none).
+struct MessungParts {
+    hearing::TestState* state = nullptr;
+    hearing::ToneControl* tone = nullptr;
+    hearing::ChartControl* chart = nullptr;
+    hearing::SettingsDialog* settings = nullptr;
+    host::SystemInfo* system = nullptr;
+    host::Dialogs* dialogs = nullptr;
+    diagnostics::LogBuffer* sound_log = nullptr;
+    hearing::WindowHost* window = nullptr;
+    port::TSmallPort* port_driver = nullptr;
+    host::OutputRouting* routing = nullptr;
+};
 
+// Every collaborator of the main-window logic, as a recording fake.
+struct MessungFakes {
     hearing::TestState state;
     CallLog log;
     FakeTone tone{&log};
@@ -36,8 +47,33 @@ struct MessungRig {
     FakeBrowser browser;
     FakeWindowHost window;
     RecordingRouting routing; // hears every ear change; nothing the window does depends on it
-    hearing::TMessung m{{state, tone, chart, settings, languages, sound_log, port_log, port_buffer, system,
-                         dialogs, files, browser, window, nullptr, &routing}};
+
+    hearing::MessungServices services(const MessungParts& p = {}) {
+        return {p.state ? *p.state : state,
+                p.tone ? *p.tone : tone,
+                p.chart ? *p.chart : chart,
+                p.settings ? *p.settings : settings,
+                languages,
+                p.sound_log ? *p.sound_log : sound_log,
+                port_log,
+                port_buffer,
+                p.system ? *p.system : system,
+                p.dialogs ? *p.dialogs : dialogs,
+                files,
+                browser,
+                p.window ? *p.window : window,
+                p.port_driver,
+                p.routing ? p.routing : &routing};
+    }
+};
+
+struct MessungRig : MessungFakes {
+    explicit MessungRig(const MessungParts& parts = {}) : m(services(parts)) {
+        timers.add(hearing::timer1_interval_ms, [this] { m.Ton_on_off(); });
+        timers.add(hearing::timer2_interval_ms, [this] { m.Timer2Timer(); });
+    }
+
+    hearing::TMessung m;
     ManualClock clock;
     ManualTimers timers{clock};
     hearing::MessungControls& c = m.controls();

@@ -22,15 +22,18 @@
 
 namespace kelvor::testing {
 
-struct DialogWithMainWindow {
-    DialogWithMainWindow(hearing::TestState& state, tone::ToneOutput& tone, host::SystemInfo& system,
-                         host::Dialogs& dialogs, diagnostics::LogBuffer& sound_log,
-                         host::OutputRouting* routing = nullptr)
-        : p{{state, tone, system, dialogs, routing}}, m{{state, tone, chart, p, languages, sound_log,
-                                                         port_log, port_buffer, system, dialogs, files,
-                                                         browser, window, nullptr, routing}} {
-        p.use_main_window(m);
-    }
+// The main window's own collaborators are the rig's recording fakes.
+struct DialogWithMainWindow : MessungFakes {
+    DialogWithMainWindow(hearing::TestState& state_, tone::ToneOutput& tone_, host::SystemInfo& system_,
+                         host::Dialogs& dialogs_, diagnostics::LogBuffer& sound_log_,
+                         host::OutputRouting* routing_ = nullptr)
+        : p{{state_, tone_, system_, dialogs_, routing_}}, m{services({.state = &state_,
+                                                                       .tone = &tone_,
+                                                                       .settings = &p,
+                                                                       .system = &system_,
+                                                                       .dialogs = &dialogs_,
+                                                                       .sound_log = &sound_log_,
+                                                                       .routing = routing_})} {}
 
     // A user's click on the radio named `name`.
     void click(const std::string& name) {
@@ -45,14 +48,6 @@ struct DialogWithMainWindow {
         if (!found) throw std::invalid_argument("no radio " + name);
     }
 
-    CallLog log;
-    FakeChart chart{&log};
-    kelvor::settings::Languages languages;
-    diagnostics::PortLogRing port_log;
-    diagnostics::LogBuffer port_buffer{"Port", diagnostics::log_capacity_default};
-    FakeFiles files;
-    FakeBrowser browser;
-    FakeWindowHost window;
     kelvor::settings::TParameter p;
     hearing::TMessung m;
 };

@@ -204,3 +204,36 @@ TEST(ChartImage, RendersBothRangesForInspection) {
 
 } // namespace
 } // namespace kelvor::ui
+
+namespace kelvor::ui {
+namespace {
+
+TEST(ChartImage, AHighResolutionScreenGetsTheSameDrawingAtItsPixelRatio) {
+    // The chart (printed, captured, tested) is the same at either scale; the display copy has the scale's
+    // pixels and the same colours where the drawing put them.
+    QImageCanvas one([] { return QSize(200, 100); }), two([] { return QSize(200, 100); });
+    two.set_display_scale(2);
+    for (QImageCanvas* c : {&one, &two}) {
+        c->set_pen_colour(colours::black);
+        c->set_fill_colour(Rgb{255, 255, 0});
+        c->rectangle(20, 10, 180, 90);
+        c->set_fill_colour(Rgb{192, 192, 192});
+        c->flood_fill(5, 5, colours::black); // around the box
+        c->set_pen_colour(Rgb{0, 128, 0});
+        c->set_pen_width(2);
+        c->line(30, 80, 170, 20);
+        c->set_font_size(8);
+        c->text(40, 40, "1K");
+    }
+    EXPECT_EQ(one.image(), two.image());
+    EXPECT_EQ(&one.display_image(), &one.image());
+    const QImage& hi = two.display_image();
+    EXPECT_EQ(hi.size(), QSize(400, 200));
+    EXPECT_EQ(hi.devicePixelRatio(), 2.0);
+    const QPoint samples[] = {{5, 5}, {195, 95}, {100, 12}, {160, 80}, {30, 80}, {100, 50}};
+    for (const QPoint& p : samples)
+        EXPECT_EQ(pixel(hi, p.x() * 2 + 1, p.y() * 2 + 1), pixel(one.image(), p.x(), p.y())) << p.x() << "," << p.y();
+}
+
+} // namespace
+} // namespace kelvor::ui

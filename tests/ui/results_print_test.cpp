@@ -9,8 +9,11 @@
 #include "core/chart/charts.h"
 #include "core/chart/curves.h"
 #include "core/chart/window_layout.h"
+#include "core/results/export_commands.h"
+#include "core/results/exports.h"
 #include "core/results/results_commands.h"
 #include "platform/locale_calendar.h"
+#include "platform/pdf_document_job.h"
 #include "platform/print_output.h"
 #include "platform/printer_job.h"
 #include "platform/working_folder.h"
@@ -65,6 +68,8 @@ struct PrintRig {
     WidgetCapture capture{files, &client};
     results::ResultsCommands r{
         {state, c, charts, li, re, files, dialogs, printer, calendar, capture, [this] { resize(); }}};
+    platform::PdfDocumentJob pdf;
+    results::ExportCommands exports{{state, c, r, files, dialogs, pdf, calendar}};
     PrintOutput output;
 };
 
@@ -275,6 +280,8 @@ TEST(PrintingWithoutPrinter, EveryCommandShowsTheMessageAndNothingHangs) {
         rig.r.Bildschirmdrucken1Click();
         rig.c.f_fine.checked = true;
         rig.r.drucken1Click();
+        rig.exports.PDFspeichern1Click(); // the report without a printer
+        EXPECT_EQ(PrintOutput::pages("Kelvor.pdf"), 2);
         const std::string msg = "No default printer is set up: nothing was printed.";
         EXPECT_EQ(rig.dialogs.shown, (std::vector<std::string>(4, msg)));
         EXPECT_EQ(rig.c.Ohr_li_img.bounds.width, 308); // DruckenClick returned to the screen layout
@@ -289,6 +296,87 @@ TEST(PrintingWithoutPrinter, EveryCommandShowsTheMessageAndNothingHangs) {
                 {"--gtest_filter=PrintingWithoutPrinter.EveryCommandShowsTheMessageAndNothingHangs"});
     ASSERT_TRUE(child.waitForFinished(120000)) << "the print commands hung without a printer";
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+}
+
+// "Kelvor.pdf" against what the printer got for "drucken": the same pages, words and places, on A4,
+// with "Offset" readable as written.
+TEST(ExportFiles, PdfHasThePrintedPages) {
+    for (const bool fine : {false, true}) {
+        PrintRig rig;
+        REQUIRE_PRINTER(rig);
+        rig.measure_example();
+        rig.c.Testname.lines = {"Erika Muster"};
+        rig.c.f_fine.checked = fine;
+        rig.r.DruckenClick();
+        rig.exports.PDFspeichern1Click();
+        ASSERT_TRUE(rig.dialogs.shown.empty()) << rig.dialogs.shown.front();
+        const QStringList jobs = rig.output.new_jobs(fine ? 2 : 1);
+        ASSERT_EQ(PrintOutput::pages("Kelvor.pdf"), jobs.size());
+        for (int page = 1; page <= jobs.size(); ++page) {
+            // On the paper, in points: within a device unit (0.24 pt) and the few a word's letters move
+            // when they are not kerned.
+            const auto printed = PrintOutput::words(jobs[page - 1]);
+            const auto exported = PrintOutput::words("Kelvor.pdf", page);
+            ASSERT_EQ(exported.size(), printed.size()) << page;
+            for (std::size_t i = 0; i < printed.size(); ++i) {
+                EXPECT_EQ(exported[i].text, printed[i].text);
+                EXPECT_NEAR(exported[i].x, printed[i].x, 0.75) << printed[i].text;
+                EXPECT_NEAR(exported[i].y, printed[i].y, 0.25) << printed[i].text;
+            }
+        }
+        EXPECT_NE(PrintOutput::run("pdftotext", {"Kelvor.pdf", "-"}).find("Offset: -12"), std::string::npos);
+        EXPECT_NE(PrintOutput::run("pdfinfo", {"Kelvor.pdf"}).find("(A4)"), std::string::npos);
+    }
+}
+
+// The CSV as Python's csv module reads it, and the FHIR bundle through the FHIR R4 JSON schema (npm's
+// validator, which also has to turn down a broken copy).
+TEST(ExportFiles, CsvAndFhirAsOtherProgramsReadThem) {
+    PrintRig rig;
+    rig.measure_example();
+    rig.c.Testname.lines = {"Jörg, \"J\" Muster"};
+    rig.exports.CSVspeichern1Click();
+    rig.exports.FHIRspeichern1Click();
+    ASSERT_TRUE(rig.dialogs.shown.empty()) << rig.dialogs.shown.front();
+    const std::string rows = PrintOutput::run(
+        "python3", {"-c", "import csv, json, sys; print(json.dumps(list(csv.reader(open(sys.argv[1], "
+                          "newline='', encoding='utf-8')))))", "Kelvor.csv"});
+    EXPECT_EQ(rows, "[[\"ear\", \"frequency_hz\", \"level_db\", \"normal_db\", \"hearing_level_db_hl\", "
+                    "\"profile\"], [\"left\", \"500\", \"20\", \"6\", \"\", \"\"], [\"left\", \"1000\", \"10\", "
+                    "\"0\", \"\", \"\"], [\"right\", \"1000\", \"5\", \"0\", \"\", \"\"]]\n");
+
+    auto validate = [](const QString& file) {
+        QProcess node;
+        node.start("node", {KELVOR_TESTS_DIR "/ui/fhir_validate.js", KELVOR_NPM_DIR, file});
+        node.waitForFinished(60000);
+        return std::pair(node.exitCode(), node.readAll().toStdString());
+    };
+    const auto [status, errors] = validate("Kelvor.fhir.json");
+    EXPECT_EQ(status, 0) << errors;
+    hearing::NormalsInUse profile = results::builtin_normals(rig.state.norm_values); // hearing levels
+    profile.profile_name = "HD 280";
+    profile.left.calibrated.fill(true);
+    testing::put_file("profile.json", results::fhir_bundle(rig.state, profile, {"Jörg", "2026-12-09T06:05:00Z"}));
+    EXPECT_EQ(validate("profile.json").first, 0) << validate("profile.json").second;
+    std::string broken = testing::file_content("Kelvor.fhir.json");
+    broken.replace(broken.find("\"final\""), 7, "\"done\"");
+    testing::put_file("broken.json", broken);
+    EXPECT_EQ(validate("broken.json").first, 1);
+}
+
+TEST(ExportFiles, ReadOnlyFolder) {
+    PrintRig rig;
+    rig.measure_example();
+    ::chmod(".", 0555);
+    {
+        testing::AsOrdinaryUser user;
+        rig.exports.PDFspeichern1Click();
+        rig.exports.CSVspeichern1Click();
+        rig.exports.FHIRspeichern1Click();
+    }
+    EXPECT_EQ(rig.dialogs.shown, (std::vector<std::string>{"Fehler / Erzeugung: Kelvor.pdf", "Fehler / Erzeugung: Kelvor.csv",
+                                                           "Fehler / Erzeugung: Kelvor.fhir.json"}));
+    EXPECT_TRUE(QDir(".").entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 } // namespace

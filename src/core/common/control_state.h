@@ -25,6 +25,9 @@ struct Control {
     std::string name; // the widget's object name and accessible description
     std::string caption;
     std::string hint; // shown in the status bar while the pointer rests on the control
+    // What a screen reader calls the control while it has no caption (pictures, bars, memos, panels);
+    // the control's name where this is empty too.
+    std::string description;
     bool visible = true;
     bool enabled = true;
     Cursor cursor = Cursor::arrow;

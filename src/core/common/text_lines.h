@@ -15,13 +15,14 @@ class LineSplitter {
 
     explicit LineSplitter(std::size_t max_line_bytes = default_max_line_bytes) : max_(max_line_bytes) {}
 
-    // Takes the next bytes; calls `emit(std::string&&)` for every line they complete, in order.
-    template <class Emit> void feed(std::string_view bytes, Emit&& emit) {
+    // Takes the next bytes; calls `on_line(std::string&&)` for every line they complete, in order. (Not
+    // `emit`: Qt defines that as an empty macro, which in a file that includes Qt first drops every line.)
+    template <class Emit> void feed(std::string_view bytes, Emit&& on_line) {
         for (;;) {
             const std::size_t lf = bytes.find('\n');
             append(bytes.substr(0, lf));
             if (lf == std::string_view::npos) return;
-            emit(take());
+            on_line(take());
             bytes.remove_prefix(lf + 1);
         }
     }

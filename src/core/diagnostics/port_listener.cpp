@@ -38,6 +38,7 @@ PortListenerControls::PortListenerControls() {
     form.visible = false; // created hidden
     form.bounds = {200, 108, 514, 433};
 
+    PortResponse.description = "Port readings";
     PortResponse.lines.assign(listener_line_count, "");
     PortResponse.bounds = {8, 8, 320, 200}; // twelve lines of the fixed font and the bottom scroll bar
 
@@ -52,6 +53,7 @@ PortListenerControls::PortListenerControls() {
     Exit.caption = "Exit";
     Exit.bounds = {426, 180, 80, 28};
 
+    GroupBox2.description = "List options";
     GroupBox2.bounds = {340, 80, 166, 84};
     Clear.caption = "Clear";
     Clear.bounds = {10, 22, 80, 26};
@@ -217,6 +219,43 @@ void TTinyPortListener::list_reading(std::uint16_t port, std::uint8_t value, boo
     if (with_next) text += "  " + port_value_text(static_cast<std::uint16_t>(port + 1), last_next_);
     if (text.size() > listener_text_max) text.resize(listener_text_max);
     lines.push_back(std::to_string(line_number_) + ":> " + text);
+}
+
+CommandTable listener_commands(TTinyPortListener& listener) {
+    using L = TTinyPortListener;
+    PortListenerControls& c = listener.controls();
+    const auto on = [&listener](void (L::*handler)()) {
+        return [&listener, handler] { (listener.*handler)(); };
+    };
+    // The listener checks the chosen port button and clears the others itself.
+    const auto port = [&on](CheckControl& button, void (L::*handler)()) {
+        return Command{&button, CommandKind::check, [run = on(handler)](int) { run(); }};
+    };
+    return {
+        port(c.Port0220, &L::Port0220Click),
+        port(c.Port0240, &L::Port0240Click),
+        port(c.Port0260, &L::Port0260Click),
+        port(c.Port0280, &L::Port0280Click),
+        port(c.Port0330, &L::Port0330Click),
+        port(c.Port0388, &L::Port0388Click),
+        port(c.Port0530, &L::Port0530Click),
+        port(c.PortD400, &L::PortD400Click),
+        port(c.COM1, &L::COM1Click),
+        port(c.COM2, &L::COM2Click),
+        port(c.LPT1, &L::LPT1Click),
+        port(c.LPT2, &L::LPT2Click),
+        port(c.User1, &L::User1Click),
+        port(c.User2, &L::User2Click),
+        port(c.User3, &L::User3Click),
+        port(c.User4, &L::User4Click),
+        click_command(c.Start, on(&L::StartClick)),
+        click_command(c.ListenButton, on(&L::ListenButtonClick)),
+        click_command(c.Stop, on(&L::StopClick)),
+        click_command(c.scan, on(&L::scanClick)),
+        click_command(c.Exit, on(&L::ExitClick)),
+        click_command(c.Clear, on(&L::ClearClick)),
+        check_command(c.Extension, on(&L::ExtensionClick)),
+    };
 }
 
 } // namespace kelvor::diagnostics

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/common/commands.h"
 #include "core/common/control_state.h"
 
 namespace kelvor::host {
@@ -155,5 +156,8 @@ class TTinyPortListener {
     std::uint8_t last_next_ = 0;
     std::uint16_t line_number_ = 0;
 };
+
+// The listener's command table: the port buttons, the buttons and the extension box with their handlers.
+CommandTable listener_commands(TTinyPortListener& listener);
 
 } // namespace kelvor::diagnostics

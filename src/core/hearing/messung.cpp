@@ -31,7 +31,9 @@ TMessung::TMessung(const MessungServices& services)
       languages_(services.languages), sound_log_(services.sound_log), port_log_(services.port_log),
       port_buffer_(services.port_buffer), system_(services.system), dialogs_(services.dialogs),
       files_(services.files), browser_(services.browser), window_(services.window),
-      port_driver_(services.port_driver), routing_(services.routing), profile_(services.profile) {}
+      port_driver_(services.port_driver), routing_(services.routing), profile_(services.profile) {
+    settings_.use_main_window(*this);
+}
 
 // ---------------------------------------------------------------- operations
 

@@ -69,7 +69,7 @@ constexpr const char* msg_adjust_mixer = " adjust SOUND MIXER now ! jetzt justie
 constexpr int timer1_interval_ms = 400;  // Ton_on_off
 constexpr int timer2_interval_ms = 1800; // Timer2Timer
 
-class TMessung {
+class TMessung final : public MainWindowRange {
   public:
     explicit TMessung(const MessungServices& services);
 
@@ -114,15 +114,15 @@ class TMessung {
 
     // Operations
     void set_test_level(std::int8_t level_db);
-    void set_test_freq(std::uint16_t freq_hz);
+    void set_test_freq(std::uint16_t freq_hz) override;
     void step_freq_up();
     void step_freq_down();
     void Messwerte_zeichnen();
     void level_down_10();
     void place_port_log();
     void set_normal_range();
-    void set_extended_range();
-    void disable_extended_range();
+    void set_extended_range() override;
+    void disable_extended_range() override;
     void lock_normal_range();
 
     // Timers

@@ -1,5 +1,7 @@
 #include "core/hearing/messung_controls.h"
 
+#include <utility>
+
 #include "core/hearing/frequency_scale.h"
 #include "core/hearing/help_pages.h"
 #include "core/hearing/test_state.h"
@@ -59,6 +61,8 @@ MessungMenu::MessungMenu() {
     lesen1.caption = "lesen";
     zeichnenauto1.caption = "zeichnen : auto";
     zeichnenman1.caption = "zeichnen : man";
+    for (const ExportCaption& e : export_captions)
+        (this->*e.item).caption = e.german;
     Lautstrke1.caption = "Lautstärke";
     N1dB1.caption = "+ 1 dB";
     N6dB1.caption = "- 6 dB";
@@ -91,6 +95,39 @@ MessungMenu::MessungMenu() {
 MessungControls::MessungControls() {
     form.caption = messung_caption;
     form.bounds = {0, 0, messung_initial_width, messung_initial_height};
+
+    // What a screen reader calls the controls that show no caption of their own (and the few whose
+    // caption blinks or is only a number).
+    const std::pair<Control*, const char*> descriptions[] = {
+        {&form, "Kelvor"},
+        {&Panel_TM, "Tone"},
+        {&Test_F, "Test frequency"},
+        {&Kopfhoerer, "Headphones"},
+        {&Test_db, "Test level"},
+        {&Noise_on, "Tone pulse"},
+        {&Ohr_li_img, "Left ear chart"},
+        {&Ohr_re_img, "Right ear chart"},
+        {&F_Leiste_li, "Frequency, left ear"},
+        {&F_Leiste_re, "Frequency, right ear"},
+        {&f_No, "Frequency index"},
+        {&Memo1_D, "Information (German)"},
+        {&Memo1_E, "Information (English)"},
+        {&PortData, "Port log"},
+        {&StatusBar1, "Status"},
+        {&Panel_bot, "Commands"},
+        {&Ohr_gif_li, "Left ear"},
+        {&db_Progress, "Level steps"},
+        {&Ohr_gif_re, "Right ear"},
+        {&F_dn, "Frequency down"},
+        {&dB_up, "Level up 2 dB"},
+        {&ok_select, "ok. detected"},
+        {&db_dn, "Level down 6 dB"},
+        {&F_up, "Frequency up"},
+        {&Start, "Start"},
+        {&Testname, "Name of the test person"},
+    };
+    for (const auto& [control, description] : descriptions)
+        control->description = description;
 
     Panel_TM.bounds = {290, 20, 66, 217};
     Frequenz_.caption = "Frequenz";

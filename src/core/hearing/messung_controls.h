@@ -46,6 +46,10 @@ struct MessungMenu {
     Control lesen1{"lesen1"};
     Control zeichnenauto1{"zeichnenauto1"};
     Control zeichnenman1{"zeichnenman1"};
+    // Added at the end of "Messwerte": the results as files to take along
+    Control PDFspeichern1{"PDFspeichern1"};
+    Control CSVspeichern1{"CSVspeichern1"};
+    Control FHIRspeichern1{"FHIRspeichern1"};
     // "Lautstärke"
     Control N1dB1{"N1dB1"};
     Control N6dB1{"N6dB1"};
@@ -73,6 +77,19 @@ struct MessungMenu {
     Control English1{"English1"};
 
     MessungMenu();
+};
+
+// The captions of the menu items added beyond the language tables' slots, in both languages.
+struct ExportCaption {
+    Control MessungMenu::*item;
+    const char* german;
+    const char* english;
+};
+inline constexpr ExportCaption export_captions[] = {
+    {&MessungMenu::PDFspeichern1, "als PDF speichern (Kelvor.pdf)", "save as PDF (Kelvor.pdf)"},
+    {&MessungMenu::CSVspeichern1, "als CSV speichern (Kelvor.csv)", "save as CSV (Kelvor.csv)"},
+    {&MessungMenu::FHIRspeichern1, "als FHIR-Audiogramm speichern (Kelvor.fhir.json)",
+     "save as FHIR audiogram (Kelvor.fhir.json)"},
 };
 
 struct MessungControls {
@@ -143,11 +160,20 @@ struct MessungControls {
 // Lays the port log memo over the chart of the ear not under test (`ear` is the ear under test).
 void place_port_log(MessungControls& c, std::int8_t ear);
 
+// The menu bar's titles; every other entry is an item of the title before it.
+inline bool is_menu_title(const MessungMenu& m, const Control& entry) {
+    for (const Control* title : {&m.Programm1, &m.MessMenu, &m.Lautstrke1, &m.Frequenz1, &m.Messpunkt1,
+                                 &m.Parameterwahl1, &m.Infos1, &m.Language1})
+        if (&entry == title) return true;
+    return false;
+}
+
 // Visits every menu title and item, for mirroring into the menu bar.
 template <class F> void for_each_menu_entry(MessungMenu& m, F&& f) {
     f(m.Programm1), f(m.Start1), f(m.beenden1), f(m.Bildschirmdrucken1), f(m.Bildschirmspeichern1);
     f(m.Justierung1kHz12dB1), f(m.MessMenu), f(m.neu1), f(m.zeichnen1), f(m.speichern1), f(m.drucken1);
-    f(m.lesen1), f(m.zeichnenauto1), f(m.zeichnenman1), f(m.Lautstrke1), f(m.N1dB1), f(m.N6dB1);
+    f(m.lesen1), f(m.zeichnenauto1), f(m.zeichnenman1), f(m.PDFspeichern1), f(m.CSVspeichern1);
+    f(m.FHIRspeichern1), f(m.Lautstrke1), f(m.N1dB1), f(m.N6dB1);
     f(m.N10dB1), f(m.N0dB1), f(m.anzeigen1), f(m.ausblenden1), f(m.Frequenz1), f(m.min1), f(m.kleiner1);
     f(m.grer1), f(m.max1), f(m.Messpunkt1), f(m.auswhlen1), f(m.Parameterwahl1), f(m.DevMethPorts);
     f(m.Infos1), f(m.anzeigen2), f(m.ausblenden2), f(m.WWWHomepage1), f(m.PortLogInfo1);

@@ -68,6 +68,8 @@ void TMessung::apply_language() {
     for (const auto& [slot, controls] : captions)
         for (Control* control : controls)
             control->caption = t[static_cast<std::size_t>(slot)];
+    for (const ExportCaption& e : export_captions)
+        (m.*e.item).caption = languages_.german() ? e.german : e.english;
 
     // A long label starts nearer the panel's edge so that it fits.
     c_.Messung_.bounds.left =

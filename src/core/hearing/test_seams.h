@@ -79,9 +79,22 @@ class SettingsQuery {
     virtual bool data_stream_selected() const = 0;
 };
 
+// The main window as the output settings dialog drives it: the frequency range follows the chosen path,
+// and the calibration tone sits at its own frequency.
+class MainWindowRange {
+  public:
+    virtual ~MainWindowRange() = default;
+    virtual void set_extended_range() = 0;
+    virtual void disable_extended_range() = 0;
+    virtual void set_test_freq(std::uint16_t freq_hz) = 0;
+};
+
 // The output settings dialog as the main window drives it.
 class SettingsDialog : public SettingsQuery {
   public:
+    // The main window's logic introduces itself when it is made (the dialog's logic is made first: the
+    // main window reads its radios from its start on).
+    virtual void use_main_window(MainWindowRange& main) = 0;
     // Start tells the dialog the platform family: it selects that family's entries, copies its device and
     // method into the output settings and re-evaluates the frequency range.
     virtual void nt_layout() = 0;

@@ -1,5 +1,5 @@
 #pragma once
-// Today's date as the user's locale writes it.
+// Today's date as the user's locale writes it, and the moment as ISO 8601 writes it.
 #include <string>
 
 namespace kelvor::host {
@@ -9,6 +9,9 @@ class Calendar {
     virtual ~Calendar() = default;
     // The current date in the locale's short date format.
     virtual std::string short_date() = 0;
+    // The current date and time with the local offset from UTC, to the second, as ISO 8601 writes it:
+    // "2026-12-09T06:05:00+01:00" ("Z" for UTC).
+    virtual std::string date_time_iso() = 0;
 };
 
 } // namespace kelvor::host

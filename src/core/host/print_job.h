@@ -33,4 +33,15 @@ class PrintJob {
     virtual std::string error_text() const = 0;
 };
 
+// A print job that keeps its pages instead of printing them: every document begun until `finish` adds
+// its pages to one file, so a report printed as two jobs becomes one file of two pages.
+class DocumentJob : public PrintJob {
+  public:
+    // The file of every page drawn since the last finish, complete; false when it could not be made
+    // (error_text() says why). The next begin_document starts a new file.
+    virtual bool finish(std::string& content) = 0;
+    // Drops the pages drawn since the last finish.
+    virtual void discard() = 0;
+};
+
 } // namespace kelvor::host

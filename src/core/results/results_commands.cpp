@@ -32,15 +32,15 @@ ResultsCommands::ResultsCommands(const ResultsServices& services) : s_(services)
         control->enabled = true;
 }
 
-bool ResultsCommands::report_write(const host::WriteResult& result, const char* name) {
+bool show_write_result(host::Dialogs& dialogs, const host::WriteResult& result, const char* name) {
     switch (result.status) {
     case host::WriteResult::Status::written:
         return true;
     case host::WriteResult::Status::cannot_create:
-        s_.dialogs.message_box(std::string(msg_cannot_create) + name);
+        dialogs.message_box(std::string(msg_cannot_create) + name);
         return false;
     case host::WriteResult::Status::failed:
-        s_.dialogs.message_box(failure_text(msg_write_failed, name, result.error));
+        dialogs.message_box(failure_text(msg_write_failed, name, result.error));
         return false;
     }
     return false;
@@ -103,7 +103,7 @@ void ResultsCommands::lesen1Click() {
 
 // ---------------------------------------------------------------- printing
 
-void ResultsCommands::print_results() {
+bool ResultsCommands::print_results(host::PrintJob& job) {
     const hearing::MessungControls& c = s_.controls;
     ReportPage page;
     page.site = hearing::maker_site_host;
@@ -112,11 +112,16 @@ void ResultsCommands::print_results() {
     page.table_on_own_page = c.f_extended.checked || c.f_fine.checked;
     page.left = picture_of(s_.li_img);
     page.right = picture_of(s_.re_img);
-    const std::string error = print_report(s_.state, page, s_.printer, offsets_);
+    const std::string error = print_report(s_.state, page, job, offsets_);
     if (!error.empty()) s_.dialogs.message_box(error);
+    return error.empty();
 }
 
 void ResultsCommands::DruckenClick() {
+    print_at_print_size(s_.printer);
+}
+
+bool ResultsCommands::print_at_print_size(host::PrintJob& job) {
     hearing::MessungControls& c = s_.controls;
     c.Ohr_li_img.visible = false;
     c.Ohr_re_img.visible = false;
@@ -131,15 +136,16 @@ void ResultsCommands::DruckenClick() {
     s_.chart.clear_chart(hearing::ear_right, c.F_Leiste_re.maximum);
     redraw_both_charts();
 
-    print_results();
+    const bool printed = print_results(job);
 
     if (s_.form_resize) s_.form_resize();
     c.Ohr_li_img.visible = true;
     c.Ohr_re_img.visible = true;
+    return printed;
 }
 
 void ResultsCommands::drucken1Click() {
-    print_results();
+    print_results(s_.printer);
 }
 
 void ResultsCommands::Bildschirmdrucken1Click() {

@@ -27,6 +27,9 @@ constexpr int print_chart_width = 480;
 constexpr int print_chart_height = 320;
 constexpr double print_chart_scale = 2.0;
 
+// Shows the message for a failed write of the file `name`; true when it was written.
+bool show_write_result(host::Dialogs& dialogs, const host::WriteResult& result, const char* name);
+
 struct ResultsServices {
     hearing::TestState& state;
     hearing::MessungControls& controls; // Testname, f_extended, f_fine, the chart images' bounds
@@ -56,6 +59,10 @@ class ResultsCommands {
     void Bildschirmdrucken1Click();
     void Bildschirmspeichern1Click();
 
+    // What "drucken" prints (the charts redrawn at print size), into `job`; false when it failed (the
+    // failure has been shown).
+    bool print_at_print_size(host::PrintJob& job);
+
     // The offsets of the last report or printout.
     const ReportOffsets& offsets() const { return offsets_; }
 
@@ -63,9 +70,10 @@ class ResultsCommands {
     // False when the command must end here (a message has been shown).
     bool write_text_report();
     void write_results_file();
-    void print_results();
-    // Shows the message for a failed write of `name`; true when nothing failed.
-    bool report_write(const host::WriteResult& result, const char* name);
+    bool print_results(host::PrintJob& job);
+    bool report_write(const host::WriteResult& result, const char* name) {
+        return show_write_result(s_.dialogs, result, name);
+    }
     void redraw_both_charts();
 
     ResultsServices s_;

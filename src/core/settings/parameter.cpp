@@ -1,9 +1,9 @@
 #include "core/settings/parameter.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "core/hearing/frequency_scale.h"
-#include "core/hearing/messung.h"
 #include "core/hearing/test_state.h"
 #include "core/host/dialogs.h"
 #include "core/host/output_routing.h"
@@ -291,6 +291,19 @@ void TParameter::FormActivate() {
     s_.auto_mode = false;
 }
 
+void TParameter::FormShow() {
+    FormActivate();
+    activation_follows_show_ = true;
+}
+
+void TParameter::window_activated() {
+    if (activation_follows_show_) {
+        activation_follows_show_ = false;
+        return;
+    }
+    FormActivate();
+}
+
 void TParameter::FormClose() {
     s_.show_level = saved_show_level_;
     s_.auto_mode = saved_auto_mode_;
@@ -417,6 +430,26 @@ void TParameter::Ear_RoutingClick() {
 
 void TParameter::Soft_OnsetClick() {
     if (routing_ != nullptr) routing_->set_soft_onset(c_.Soft_Onset.checked);
+}
+
+CommandTable parameter_commands(TParameter& p) {
+    ParameterControls& c = p.controls();
+    const auto on = [&p](void (TParameter::*handler)()) { return [&p, handler] { (p.*handler)(); }; };
+    CommandTable table;
+    c.for_each([&](auto& control) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(control)>, CheckControl>)
+            if (&control != &c.Ear_Routing && &control != &c.Soft_Onset)
+                table.push_back(
+                    {&control, CommandKind::check, [&p, &control](int) { p.radio_click(control); }});
+    });
+    table.push_back(check_command(c.Ear_Routing, on(&TParameter::Ear_RoutingClick)));
+    table.push_back(check_command(c.Soft_Onset, on(&TParameter::Soft_OnsetClick)));
+    table.push_back(click_command(c.Port_Test, on(&TParameter::Port_TestClick)));
+    table.push_back(click_command(c.Port_Cancel, on(&TParameter::Port_CancelClick)));
+    table.push_back(click_command(c.Port_ok, on(&TParameter::Port_okClick)));
+    table.push_back({&c.Vol_0dB, CommandKind::step,
+                     [&p](int step) { p.Vol_0dBClick(step > 0 ? UpDownButton::up : UpDownButton::down); }});
+    return table;
 }
 
 } // namespace kelvor::settings

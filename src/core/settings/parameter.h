@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "core/common/commands.h"
 #include "core/hearing/test_seams.h"
 #include "core/settings/language_tables.h"
 #include "core/settings/parameter_controls.h"
 
 namespace kelvor::hearing {
-class TMessung;
 struct TestState;
-} // namespace kelvor::hearing
+}
 namespace kelvor::host {
 class Dialogs;
 class OutputRouting;
@@ -71,10 +71,6 @@ class TParameter final : public hearing::SettingsDialog {
     TParameter(const TParameter&) = delete;
     TParameter& operator=(const TParameter&) = delete;
 
-    // The main window is made after this dialog (it asks the dialog's radios from its start), so it is
-    // linked here once it exists. Its range operations and frequency setter are what the dialog calls.
-    void use_main_window(hearing::TMessung& main) { main_ = &main; }
-
     ParameterControls& controls() { return c_; }
     const ParameterControls& controls() const { return c_; }
 
@@ -93,6 +89,7 @@ class TParameter final : public hearing::SettingsDialog {
     void radio_click(CheckControl& radio);
 
     // hearing::SettingsDialog
+    void use_main_window(hearing::MainWindowRange& main) override { main_ = &main; }
     bool nt_family_selected() const override { return c_.OS_Win_NT2000XP.checked; }
     bool data_stream_selected() const override { return c_.MethB_Data_Stream.checked; }
     void nt_layout() override;
@@ -111,6 +108,14 @@ class TParameter final : public hearing::SettingsDialog {
 
     // Handlers
     void FormActivate();               // at every activation of the window
+    // The window became visible: it sets itself up at once, as at an activation, whether or not the window
+    // system then activates it (a Wayland compositor decides focus itself, and may give none). The
+    // activation that follows a show is that same activation and runs nothing more.
+    void FormShow();
+    // The window system activated the window (focus came to it).
+    void window_activated();
+    // Focus went to another of the program's windows: the next activation of this one is a new one.
+    void focus_elsewhere() { activation_follows_show_ = false; }
     void FormClose();                  // the window closes (title bar or "o.k. select")
     void PortClick(std::size_t index); // the port radio of port_table[index]
     void Port0220Click() { PortClick(0); }
@@ -157,7 +162,7 @@ class TParameter final : public hearing::SettingsDialog {
     host::SystemInfo& system_;
     host::Dialogs& dialogs_;
     host::OutputRouting* routing_;
-    hearing::TMessung* main_ = nullptr;
+    hearing::MainWindowRange* main_ = nullptr;
 
     ParameterControls c_;
     std::vector<std::vector<CheckControl*>> radio_groups_;
@@ -173,9 +178,14 @@ class TParameter final : public hearing::SettingsDialog {
     bool saved_show_level_;
     bool saved_auto_mode_;
     bool holding_saved_mode_ = false; // activated since it was last closed
+    bool activation_follows_show_ = false;
     DialogTexts texts_ = english_dialog_texts();
     OptionTexts option_texts_ = english_option_texts();
     int show_requests_ = 0;
 };
+
+// The dialog's command table: each radio, button, box and the volume arrows with their handler. A radio
+// runs through `radio_click`, which checks it and clears its group before its handler.
+CommandTable parameter_commands(TParameter& p);
 
 } // namespace kelvor::settings

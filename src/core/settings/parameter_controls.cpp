@@ -20,6 +20,8 @@ ParameterControls::ParameterControls() {
     form.caption = parameter_caption;
     form.visible = false; // created hidden, shown by the main window
 
+    OS_Panel.description = "Operating system";
+    Vol_0dB.description = "Calibration volume";
     OS_Win_NT2000XP.caption = "Win NT / 2000 / XP";
     OS_Win_NT2000XP.checked = true;
     OS_Win_NT2000XP.enabled = false;

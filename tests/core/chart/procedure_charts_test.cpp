@@ -14,24 +14,11 @@ namespace {
 using hearing::ear_left;
 using testing::CanvasOp;
 
-struct ProcedureRig {
+struct ProcedureRig : testing::MessungFakes {
     testing::RecordingImage li{240, 160};
     testing::RecordingImage re{240, 160};
-    hearing::TestState state;
     Charts charts{li, re, state};
-    testing::FakeTone tone;
-    testing::FakeSettingsQuery settings;
-    kelvor::settings::Languages languages;
-    diagnostics::LogBuffer sound_log{"SOUND", diagnostics::log_capacity_default};
-    diagnostics::PortLogRing port_log;
-    diagnostics::LogBuffer port_buffer{"Port", diagnostics::log_capacity_default};
-    testing::FixedSystemInfo system;
-    testing::FakeDialogs dialogs;
-    testing::FakeFiles files;
-    testing::FakeBrowser browser;
-    testing::FakeWindowHost window;
-    hearing::TMessung m{{state, tone, charts, settings, languages, sound_log, port_log, port_buffer, system,
-                         dialogs, files, browser, window}};
+    hearing::TMessung m{services({.chart = &charts})};
     MessungFrameControls frame{m.controls()};
 
     ProcedureRig() {

@@ -28,6 +28,8 @@ TEST(WindowLayout, ResizeGivesEveryControlItsPlace) {
         {1248, 828, 2.0, 20, 480, 320, 108, 100, 668, 20, 370, 68, 196, 764, 591, 208, 313, 540},
         {1700, 1000, 2.6, 27, 624, 416, 142, 182, 894, 27, 481, 88, 306, 1018, 817, 338, 539, 691},
         {1000, 414, 1000.0 / 624, 16, 385, 256, 86, 71, 544, 16, 296, 54, 148, 621, 467, 122, 189, 221},
+        // Scale 1.25: gap 12.5, track bar height 42.5 and so the chart top round half to even.
+        {780, 414, 1.25, 12, 300, 200, 66, 46, 434, 12, 231, 42, 106, 494, 357, 46, 79, 221},
     };
     for (const LayoutRow& r : rows) {
         SCOPED_TRACE(std::to_string(r.cw) + " x " + std::to_string(r.ch));

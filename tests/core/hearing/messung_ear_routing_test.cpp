@@ -42,9 +42,7 @@ TEST(EarRouting, TheNewEarIsToldBeforeItsFirstToneIsSet) {
     testing::CallLog order;
     testing::RecordingRouting routing{&order};
     testing::FakeTone tone{&order};
-    TMessung m{{rig.state, tone, rig.chart, rig.settings, rig.languages, rig.sound_log, rig.port_log,
-                rig.port_buffer, rig.system, rig.dialogs, rig.files, rig.browser, rig.window, nullptr,
-                &routing}};
+    TMessung m{rig.services({.tone = &tone, .routing = &routing})};
     m.Messung_reClick();
     ASSERT_FALSE(order.calls.empty());
     EXPECT_EQ(order.calls.front(), "ear right");

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
+#include <set>
+
 #include "core/profile/profile.h"
 #include "core/results/printed_report.h"
 #include "core/results/text_report.h"
@@ -132,6 +136,42 @@ TEST(PrintedReport, OnePageWithChartsAndATableKeptInLine) {
         EXPECT_EQ(rig.state.results_li.entries[i].flag, before.results_li.entries[i].flag);
         EXPECT_EQ(rig.state.results_re.entries[i].flag, before.results_re.entries[i].flag);
         EXPECT_EQ(rig.state.norm_values.entries[i].flag, before.norm_values.entries[i].flag);
+    }
+}
+
+// Each ear's values and deviations stand in their frequency's row, blank where only the other ear was
+// measured, wherever in the table that row lies.
+TEST(PrintedReport, BlankRowsKeepEveryColumnInLine) {
+    using Freqs = std::vector<std::uint16_t>;
+    const struct {
+        Freqs left, right;
+    } rows[] = {{{2000, 500}, {1000, 500}}, {{1000}, {4000, 1000, 250}}, {{4000, 250}, {1000}}};
+    for (const auto& row : rows) {
+        ResultsRig rig;
+        std::set<std::uint16_t, std::greater<>> table(row.left.begin(), row.left.end());
+        table.insert(row.right.begin(), row.right.end());
+        for (const auto f : row.left)
+            rig.measure(rig.state.results_li, f, 20);
+        for (const auto f : row.right)
+            rig.measure(rig.state.results_re, f, 30);
+        rig.r.drucken1Click();
+        auto rows_of = [&](const Freqs& freqs) { // the y of each frequency's row, top down
+            std::multiset<int> y;
+            for (const auto f : freqs)
+                y.insert(2500 + 60 * int(std::distance(table.begin(), table.find(f))));
+            return y;
+        };
+        auto printed_at = [&](int x) { // the y of each table line printed in column x
+            std::multiset<int> y;
+            for (const auto& t : rig.printer.documents.at(0).texts)
+                if (t.x == x && t.y > 2400 && t.y < 3200) y.insert(t.y);
+            return y;
+        };
+        EXPECT_EQ(printed_at(300), rows_of(Freqs(table.begin(), table.end())));
+        EXPECT_EQ(printed_at(800), rows_of(row.left));
+        EXPECT_EQ(printed_at(1150), rows_of(row.left));
+        EXPECT_EQ(printed_at(1450), rows_of(row.right));
+        EXPECT_EQ(printed_at(1800), rows_of(row.right));
     }
 }
 

@@ -547,6 +547,34 @@ TEST(ParameterTexts, LanguageSwitchAndMenuCaptions) {
     EXPECT_EQ(r.c.Port_Addr.caption, "select OPL2 Port:");
 }
 
+TEST(ParameterWindow, SetsItselfUpWhenShownWithOrWithoutFocus) {
+    // Shown with no activation at all (a compositor that gives no focus): set up all the same.
+    ParameterRig r;
+    r.state.auto_mode = true;
+    r.p.show();
+    r.p.FormShow();
+    EXPECT_TRUE(r.c.OS_Win_9598.checked); // the emulated bus reports the 95 family
+    EXPECT_TRUE(r.c.MethB_Direct_Port.enabled);
+    EXPECT_FALSE(r.state.auto_mode);
+    // The activation that follows the show is the same one; a later activation, after focus was
+    // elsewhere, runs the set-up again.
+    const struct {
+        bool focus_elsewhere;
+        bool runs;
+    } activations[] = {{false, false}, {false, true}, {true, true}};
+    for (const auto& a : activations) {
+        r.state.auto_mode = true; // changed meanwhile in the main window
+        if (a.focus_elsewhere) r.p.focus_elsewhere();
+        r.p.window_activated();
+        EXPECT_EQ(r.state.auto_mode, !a.runs);
+    }
+    r.p.FormShow();
+    r.p.focus_elsewhere();
+    r.state.auto_mode = true;
+    r.p.window_activated();
+    EXPECT_FALSE(r.state.auto_mode);
+}
+
 TEST(ParameterTexts, ShowingAgainBringsTheWindowForward) {
     ParameterRig r;
     r.p.show();

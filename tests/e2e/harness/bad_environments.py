@@ -113,7 +113,8 @@ def no_printer(args, case):
     with Desktop() as desktop:
         # A CUPS server that nothing answers: no printer, no default printer.
         env = {"CUPS_SERVER": os.path.join(desktop.folder, "no-cups.sock")}
-        program = RunningProgram(desktop, args.binary, folder(desktop), env)
+        work = folder(desktop)
+        program = RunningProgram(desktop, args.binary, work, env)
         for what, press in (("print", lambda: program.press_control("Drucken")),
                             ("Chart > print", lambda: program.press_menu("Chart", "print")),
                             ("Program > Print Screen", lambda: program.press_menu("Program", "Print Screen"))):
@@ -121,6 +122,13 @@ def no_printer(args, case):
             press()
             program.answer_box(NO_PRINTER)
             case.note("%s: %r after %.1f s" % (what, NO_PRINTER, time.monotonic() - t0))
+        # The report reaches a page all the same: as a PDF file.
+        program.press_menu("Chart", "save as PDF (Kelvor.pdf)")
+        pdf = os.path.join(work, "Kelvor.pdf")
+        if not program.wait(10, lambda: os.path.exists(pdf)):
+            raise Fail("no Kelvor.pdf without a printer")
+        program.no_box()
+        case.note("save as PDF wrote Kelvor.pdf, %d bytes" % os.path.getsize(pdf))
         finish(program, case)
 
 
@@ -141,6 +149,10 @@ def read_only_folder(args, case):
             program.answer_box(cannot_create("Kelvor.txt"))
             program.answer_box(cannot_create("Kelvor.dat"))
             case.note("Save said %r and %r" % (cannot_create("Kelvor.txt"), cannot_create("Kelvor.dat")))
+            for item, name in (("PDF", "Kelvor.pdf"), ("CSV", "Kelvor.csv"), ("FHIR audiogram", "Kelvor.fhir.json")):
+                program.press_menu("Chart", "save as %s (%s)" % (item, name))
+                program.answer_box(cannot_create(name))
+            case.note("the three exports said they cannot create their files")
             program.press_menu("Program", "Save Screen")
             box = program.next_box()
             if box is None or not box[0].startswith(cannot_create("screen.bmp")):
