@@ -24,11 +24,16 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     parameter = std::make_unique<settings::TParameter>(
         settings::ParameterServices{state, *tone, system, dialogs, &sound->routing()});
 
+    conditions = std::make_unique<profile::LiveConditions>(parameter->controls(), tone->settings(),
+                                                           sound_server, calendar);
+    profiles = std::make_unique<profile::HearingProfiles>(
+        profile::ProfileServices{state, profile_store, dialogs, *conditions});
+
     // The main window with its port driver component.
     small_port = std::make_unique<port::TSmallPort>(system, sound->driver_services(), port_buffer);
     messung = std::make_unique<hearing::TMessung>(hearing::MessungServices{
         state, *tone, *charts, *parameter, languages, sound_log, port_log, port_buffer, system, dialogs,
-        files, *browser, window_host, small_port.get(), &sound->routing()});
+        files, *browser, window_host, small_port.get(), &sound->routing(), profiles.get()});
     frame = std::make_unique<chart::MessungFrameControls>(messung->controls());
     charts->use_controls(frame.get());
     left_chart->follow(&messung->controls().Ohr_li_img);
@@ -39,7 +44,7 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
         results::ResultsServices{state, messung->controls(), *charts, *left_chart, *right_chart, files,
                                  dialogs, printer, calendar, *capture, [this] { messung->FormResize(); }});
     exports = std::make_unique<results::ExportCommands>(results::ExportServices{
-        state, messung->controls(), *results, files, dialogs, pdf, calendar});
+        state, messung->controls(), *results, files, dialogs, pdf, calendar, [this] { return state.normals; }});
     listener = std::make_unique<diagnostics::TTinyPortListener>(sound->ports());
 
     window = std::make_unique<MessungWindow>(
@@ -52,6 +57,9 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
 
     parameter_dialog = std::make_unique<ParameterDialog>(*parameter, runner, window.get());
     listener_window = std::make_unique<PortListenerWindow>(*listener, runner);
+    // No profile is chosen at start; the list is read once the normal values exist.
+    profiles->load();
+    profile_ui = new ProfileUi(*profiles, *messung, languages, runner, window.get(), parameter_dialog.get());
     runner.sync_views();
 }
 

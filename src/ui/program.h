@@ -12,16 +12,19 @@
 #include "core/diagnostics/port_listener.h"
 #include "core/hearing/messung.h"
 #include "core/port/small_port.h"
+#include "core/profile/hearing_profiles.h"
 #include "core/results/export_commands.h"
 #include "core/results/results_commands.h"
 #include "core/settings/language_tables.h"
 #include "core/settings/parameter.h"
 #include "core/tone/tone_output.h"
 #include "core/tone/wave_stream.h"
+#include "platform/config_folder_profiles.h"
 #include "platform/desktop_browser.h"
 #include "platform/locale_calendar.h"
 #include "platform/pdf_document_job.h"
 #include "platform/printer_job.h"
+#include "platform/pulse_sound_server.h"
 #include "platform/sound_system.h"
 #include "platform/working_folder_files.h"
 #include "ui/chart_image.h"
@@ -29,6 +32,7 @@
 #include "ui/messung_window.h"
 #include "ui/parameter_dialog.h"
 #include "ui/port_listener_window.h"
+#include "ui/profile_ui.h"
 #include "ui/qt_dialogs.h"
 #include "ui/widget_capture.h"
 
@@ -68,6 +72,11 @@ class Program {
     ChartImage* right_chart = nullptr;
     std::unique_ptr<chart::Charts> charts;
     std::unique_ptr<settings::TParameter> parameter;
+    // Hearing level profiles: the configuration folder, the sound server's volumes, today's conditions.
+    platform::ConfigFolderProfiles profile_store;
+    platform::PulseSoundServer sound_server;
+    std::unique_ptr<profile::LiveConditions> conditions;
+    std::unique_ptr<profile::HearingProfiles> profiles;
     std::unique_ptr<port::TSmallPort> small_port; // the main window's port driver component
     std::unique_ptr<hearing::TMessung> messung;
     std::unique_ptr<chart::MessungFrameControls> frame;
@@ -78,6 +87,7 @@ class Program {
     std::unique_ptr<MessungWindow> window;
     std::unique_ptr<ParameterDialog> parameter_dialog;
     std::unique_ptr<PortListenerWindow> listener_window;
+    ProfileUi* profile_ui = nullptr; // owned by the main window
 };
 
 } // namespace kelvor::ui

@@ -42,7 +42,19 @@ void Charts::clear_chart(std::int8_t ear, int index_max) {
     inputs.f_extended_checked = controls_ != nullptr && controls_->f_extended_checked();
     inputs.title = text(settings::slot_chart_ear);
     g.draw_chart(inputs);
-    chart::draw_line(g, test_.norm_values, colours::normal_green, test_.f_min, test_.f_max);
+    chart::draw_line(g, normal_curve(ear), colours::normal_green, test_.f_min, test_.f_max);
+}
+
+hearing::TEarResult Charts::normal_curve(std::int8_t ear) const {
+    const hearing::NormalsInUse& normals = test_.normals;
+    if (!normals.profile_chosen()) return test_.norm_values;
+    // With a profile the curve joins the ear's references only: the built-in values at the positions
+    // without one are on another scale, and a curve through both would zigzag between them.
+    const hearing::EarNormals& in_use = ear == hearing::ear_left ? normals.left : normals.right;
+    hearing::TEarResult curve = in_use.norm;
+    for (std::size_t index = 0; index < curve.entries.size(); ++index)
+        if (!in_use.calibrated[index]) curve.entries[index] = {};
+    return curve;
 }
 
 void Charts::clear_Chart_li() {

@@ -74,6 +74,8 @@ class Charts : public hearing::ChartControl {
   private:
     TOhrGraph& graph(std::int8_t ear) { return ear == hearing::ear_left ? Ohr_li_graph : Ohr_re_graph; }
     const std::string& text(int slot) const;
+    // The normal-value curve of the ear's chart: the built-in values, or the chosen profile's references.
+    hearing::TEarResult normal_curve(std::int8_t ear) const;
     int track_max(std::int8_t ear) const;
 
     ImageControl& li_img_;

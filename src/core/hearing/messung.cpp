@@ -31,7 +31,7 @@ TMessung::TMessung(const MessungServices& services)
       languages_(services.languages), sound_log_(services.sound_log), port_log_(services.port_log),
       port_buffer_(services.port_buffer), system_(services.system), dialogs_(services.dialogs),
       files_(services.files), browser_(services.browser), window_(services.window),
-      port_driver_(services.port_driver), routing_(services.routing) {
+      port_driver_(services.port_driver), routing_(services.routing), profile_(services.profile) {
     settings_.use_main_window(*this);
 }
 
@@ -216,7 +216,7 @@ void TMessung::db_upClick() {
         else if (s_.cur_ear == ear_left)
             Messung_reClick();
         else
-            s_.on_hold = true; // both ears done
+            sequence_done();
     } else {
         c_.Test_db.visible = true;
     }
@@ -313,7 +313,13 @@ void TMessung::db_select() {
         Test_F_dn(); // also ends the hold
     else if (s_.cur_ear == ear_left)
         Messung_reClick();
-    // else: the right ear is done too and the test stays on hold
+    else
+        sequence_done(); // the right ear is done too and the test stays on hold
+}
+
+void TMessung::sequence_done() {
+    s_.on_hold = true;
+    if (profile_ != nullptr) profile_->sequence_complete();
 }
 
 void TMessung::auswhlen1Click() {

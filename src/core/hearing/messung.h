@@ -58,6 +58,8 @@ struct MessungServices {
     port::TSmallPort* port_driver = nullptr;
     // Told every change of the ear under test; null where the output has no such option.
     host::OutputRouting* routing = nullptr;
+    // Hearing level profiles; null where there are none.
+    ProfileHooks* profile = nullptr;
 };
 
 constexpr const char* results_file_name = "Kelvor.dat";
@@ -163,6 +165,7 @@ class TMessung final : public MainWindowRange {
   private:
     void apply_level_display();
     void record_current_point();
+    void sequence_done(); // both ears done: the test holds
     bool at_range_bottom() const;
     void redraw_chart(std::int8_t ear);
     void select_ear(std::int8_t ear);
@@ -189,6 +192,7 @@ class TMessung final : public MainWindowRange {
     WindowHost& window_;
     port::TSmallPort* port_driver_;
     host::OutputRouting* routing_;
+    ProfileHooks* profile_;
     MessungControls c_;
     chart::WindowLayout layout_;
     int client_width_ = 0;

@@ -72,6 +72,8 @@ void TMessung::StartClick() {
     c_.Memo1_E.visible = false;
     if (!tone_.Soundcard_present()) dialogs_.message_box(msg_no_soundcard);
 
+    if (profile_ != nullptr) profile_->before_first_tone();
+
     s_.on_hold = false;
     tone_.start_tone();
 

@@ -61,6 +61,16 @@ class ChartControl {
     virtual void set_chart_size(double chart_scale, int width, int height) = 0;
 };
 
+// A hearing level profile's part in a test.
+class ProfileHooks {
+  public:
+    virtual ~ProfileHooks() = default;
+    // At Start, once the output settings are taken over and before any tone sounds.
+    virtual void before_first_tone() = 0;
+    // The automatic sequence has finished the right ear: the run is complete.
+    virtual void sequence_complete() = 0;
+};
+
 // What the range switching reads from the output settings dialog's radio buttons.
 class SettingsQuery {
   public:

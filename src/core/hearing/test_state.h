@@ -5,6 +5,7 @@
 
 #include "core/hearing/ear_result.h"
 #include "core/hearing/frequency_scale.h"
+#include "core/hearing/normals_in_use.h"
 
 namespace kelvor::hearing {
 
@@ -28,6 +29,14 @@ struct TestState {
     TEarResult norm_values{norm_values_name, {}};
     TEarResult delta_li;
     TEarResult delta_re;
+    // The normal values each ear is compared with: the built-in ones, or a chosen hearing level profile's.
+    NormalsInUse normals;
+
+    // The normal values of one ear's chart, report and printout.
+    const TEarResult& norm_of(std::int8_t ear) const {
+        if (!normals.profile_chosen()) return norm_values;
+        return ear == ear_left ? normals.left.norm : normals.right.norm;
+    }
 
     TEarResult& current_results() { return cur_ear == ear_left ? results_li : results_re; }
 };

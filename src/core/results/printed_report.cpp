@@ -1,6 +1,7 @@
 #include "core/results/printed_report.h"
 
 #include "core/common/text_format.h"
+#include "core/results/hearing_levels.h"
 
 namespace kelvor::results {
 
@@ -46,7 +47,7 @@ void chart(const ChartPicture& chart, const host::PrintRect& box, host::PrintJob
 // The table's five columns, printed from copies so the records stay as they are, and kept in line: a
 // row for every frequency where at least one ear was measured, blank where only the other ear was.
 void table(const hearing::TestState& state, int y, const ReportOffsets& offsets, host::PrintJob& job) {
-    hearing::TEarResult norm = state.norm_values;
+    hearing::TEarResult norm = state.norm_of(hearing::ear_left);
     hearing::TEarResult left = state.results_li;
     hearing::TEarResult left_delta = state.delta_li;
     hearing::TEarResult right = state.results_re;
@@ -59,7 +60,8 @@ void table(const hearing::TestState& state, int y, const ReportOffsets& offsets,
         norm.entries[index].flag = left_filled || right_filled ? 1 : -1;
     }
 
-    job.text_out(norm_heading_x, y, "Normwerte");
+    // With a profile the column holds the left ear's reference; the hearing level page has both ears'.
+    job.text_out(norm_heading_x, y, state.normals.profile_chosen() ? "Normwerte li" : "Normwerte");
     job.text_out(left_heading_x, y, "Messwerte links");
     job.text_out(left_offset_x, y, "Offset: " + number_text(offsets.left, offset_width));
     job.text_out(right_heading_x, y, "Messwerte rechts");
@@ -71,6 +73,36 @@ void table(const hearing::TestState& state, int y, const ReportOffsets& offsets,
     hearing::print_result(left_delta, left_delta_x, rows_y, state.f_max, job);
     hearing::print_result(right, right_x, rows_y, state.f_max, job);
     hearing::print_result(right_delta, right_delta_x, rows_y, state.f_max, job);
+}
+
+constexpr int hl_heading_y = 450;
+constexpr int hl_ear_x[2] = {300, 1300};
+constexpr int hl_reference_offset_x = 650; // the reference column, to the right of the hearing level
+
+// A page of its own, only while a profile is chosen: each ear's hearing levels in dB HL and the
+// reference they come from, by falling frequency.
+std::string hearing_level_page(const hearing::TestState& state, const ReportPage& page, host::PrintJob& job) {
+    if (!job.begin_document(print_title)) return job.error_text();
+    header_and_footer(page, job);
+    job.text_out(hl_ear_x[0], table_y_own_page - 300,
+                 "Hörpegel in dB HL   Profil: " + state.normals.profile_name);
+    for (int side = 0; side < 2; ++side) {
+        const std::int8_t ear = side == 0 ? hearing::ear_left : hearing::ear_right;
+        const hearing::EarNormals& normals = side == 0 ? state.normals.left : state.normals.right;
+        const int x = hl_ear_x[side];
+        job.text_out(x, hl_heading_y, side == 0 ? "links" : "rechts");
+        job.text_out(x + hl_reference_offset_x, hl_heading_y, "Referenz");
+        int y = table_y_own_page;
+        for (const auto& row : hearing_level_rows(state, ear, hearing::freq_to_index(state.f_max))) {
+            job.text_out(x, y, hearing_level_line(row));
+            if (row.calibrated)
+                job.text_out(x + hl_reference_offset_x, y,
+                             number_text(round_half_even(normals.norm.entries[row.index].level), 3) + " dB");
+            y += 60;
+        }
+    }
+    if (!job.end_document()) return job.error_text();
+    return {};
 }
 
 } // namespace
@@ -90,8 +122,10 @@ host::PrintRect fit_into(const host::PrintRect& box, int w, int h) {
 
 std::string print_report(hearing::TestState& state, const ReportPage& page, host::PrintJob& job,
                          ReportOffsets& offsets) {
-    offsets.left = hearing::relative_to_norm(state.results_li, state.delta_li, false, state.norm_values);
-    offsets.right = hearing::relative_to_norm(state.results_re, state.delta_re, false, state.norm_values);
+    offsets.left =
+        hearing::relative_to_norm(state.results_li, state.delta_li, false, state.norm_of(hearing::ear_left));
+    offsets.right =
+        hearing::relative_to_norm(state.results_re, state.delta_re, false, state.norm_of(hearing::ear_right));
 
     if (!job.begin_document(print_title)) return job.error_text();
     header_and_footer(page, job);
@@ -107,6 +141,7 @@ std::string print_report(hearing::TestState& state, const ReportPage& page, host
     }
     table(state, table_y, offsets, job);
     if (!job.end_document()) return job.error_text();
+    if (state.normals.profile_chosen()) return hearing_level_page(state, page, job);
     return {};
 }
 

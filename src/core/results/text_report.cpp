@@ -1,6 +1,7 @@
 #include "core/results/text_report.h"
 
 #include "core/common/text_format.h"
+#include "core/results/hearing_levels.h"
 #include "core/results/results_file.h"
 
 namespace kelvor::results {
@@ -31,10 +32,23 @@ std::string text_report(hearing::TestState& state, ReportOffsets& offsets) {
     add_line(out, "");
     add_block(out, "Messwerte links:", state.results_li);
     add_block(out, "Messwerte rechts:", state.results_re);
-    offsets.left = hearing::relative_to_norm(state.results_li, state.delta_li, true, state.norm_values);
+    offsets.left =
+        hearing::relative_to_norm(state.results_li, state.delta_li, true, state.norm_of(hearing::ear_left));
     add_block(out, "Delta li  Offset: " + number_text(offsets.left, offset_width), state.delta_li);
-    offsets.right = hearing::relative_to_norm(state.results_re, state.delta_re, true, state.norm_values);
+    offsets.right =
+        hearing::relative_to_norm(state.results_re, state.delta_re, true, state.norm_of(hearing::ear_right));
     add_block(out, "Delta re  Offset: " + number_text(offsets.right, offset_width), state.delta_re);
+    if (state.normals.profile_chosen()) {
+        // Hearing levels only with a profile: without one the levels are not in dB HL.
+        for (const std::int8_t ear : {hearing::ear_left, hearing::ear_right}) {
+            add_line(out, std::string(ear == hearing::ear_left ? "dB HL li" : "dB HL re") +
+                              "  Profil: " + state.normals.profile_name);
+            add_line(out, "");
+            for (const auto& row : hearing_level_rows(state, ear))
+                add_line(out, hearing_level_line(row));
+            add_line(out, "");
+        }
+    }
     return out;
 }
 

@@ -1,9 +1,12 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <iterator>
 #include <set>
 
+#include "core/profile/profile.h"
 #include "core/results/printed_report.h"
 #include "core/results/text_report.h"
 #include "results_rig.h"
@@ -314,6 +317,32 @@ TEST(PrintCommands, ScreenSaveWritesScreenBmpAndNamesAFailure) {
     EXPECT_EQ(rig.dialogs.shown,
               (std::vector<std::string>{"Fehler beim Schreiben: screen.bmp: No space left on device",
                                         "Fehler / Erzeugung: screen.bmp"}));
+}
+
+// With a profile chosen each ear is compared with its own reference, and the hearing levels get blocks
+// of their own in the report and a page of their own in the printout.
+TEST(TextReport, ProfileGivesEachEarItsReferenceAndTheHearingLevels) {
+    ResultsRig rig;
+    profile::Profile p;
+    p.name = "HD";
+    profile::add_run(p.left[10], 20); // 1000 Hz
+    profile::add_run(p.right[10], 16);
+    rig.state.normals = profile::normals_for(&p, rig.state.norm_values);
+    rig.measure(rig.state.results_li, 1000, 30); // 10 dB HL
+    rig.measure(rig.state.results_li, 500, 20);  // no reference: the built-in 6 dB, 14 above
+    rig.measure(rig.state.results_re, 1000, 16); // 0 dB HL
+    const Lines lines = crlf_lines(saved_report(rig));
+    const Lines tail(lines.end() - 13, lines.end());
+    EXPECT_EQ(lines[11], "Delta li  Offset: -12");
+    EXPECT_EQ(tail, (Lines{"Delta re  Offset:  0", "", "1000 Hz   0  dB", "", "dB HL li  Profil: HD", "",
+                           "1000 Hz   10 dB HL", " 500 Hz  not calibrated", "", "dB HL re  Profil: HD", "",
+                           "1000 Hz    0 dB HL", ""}));
+
+    rig.r.drucken1Click();
+    ASSERT_EQ(rig.printer.documents.size(), 2u);
+    const auto& texts = rig.printer.documents[1].texts;
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                            [](const auto& t) { return t.text == "1000 Hz   10 dB HL"; }));
 }
 
 } // namespace
