@@ -4,6 +4,9 @@
 kelvor_env_start() {
   KELVOR_ENV_DIR=$(mktemp -d /tmp/kelvor-env.XXXXXX)
   export XDG_RUNTIME_DIR="$KELVOR_ENV_DIR/runtime"
+  # Profiles and other settings of the runs stay in the run: the user's own are never read or written.
+  export XDG_CONFIG_HOME="$KELVOR_ENV_DIR/config"
+  mkdir -p "$XDG_CONFIG_HOME"
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR/pulse"
 
