@@ -17,6 +17,7 @@ expected="./usr/bin/kelvor
 ./usr/share/icons/hicolor/scalable/apps/kelvor.svg
 ./usr/share/kelvor/help/kelvor_de.html
 ./usr/share/kelvor/help/kelvor_en.html
+./usr/share/kelvor/help/kelvor_help.css
 ./usr/share/metainfo/example.kelvor.Kelvor.metainfo.xml"
 [ "$(sort <<<"$files")" = "$(sort <<<"$expected")" ] || fail "contents differ: $files"
 depends=$(dpkg-deb -f "$deb" Depends)
