@@ -57,8 +57,8 @@ struct Recorded {
     bool opened = false, present = false;
 };
 
-// The Start command's calls, then seven ticks of the tone timer, recorded.
-Recorded run_start_sequence(const PathCase& p) {
+// The Start command's calls, then `ticks` ticks of the tone timer, recorded.
+Recorded run_start_sequence(const PathCase& p, int ticks = 7) {
     Recorded run;
     SoundSystem sound{"emulated", ""};
     if (!sound.engine().running()) return run;
@@ -82,11 +82,11 @@ Recorded run_start_sequence(const PathCase& p) {
     run.present = tone.start_output();
     tone.set_level(12);
     tone.set_frequency(1000);
-    // Seven ticks: the first starts a pause half, so ticks 2, 4 and 6 start the three sounding halves.
+    // The first tick starts a pause half, so ticks 2, 4, 6 ... start the sounding halves.
     // The ticks may come late on a busy machine, as a timer's would: the tones are checked against the
     // times the ticks really ran.
     double next = sound.clock().now_ms() + tick_ms;
-    for (int tick = 1; tick <= 7; ++tick) {
+    for (int tick = 1; tick <= ticks; ++tick) {
         while (sound.clock().now_ms() < next)
             QThread::usleep(200);
         next += tick_ms;
@@ -107,16 +107,23 @@ Recorded run_start_sequence(const PathCase& p) {
     return run;
 }
 
-TEST_P(StartSequence, MakesTheMeasuredToneOnItsPath) {
-    const PathCase& p = GetParam();
-    if (AudioEngine::output_device_count() == 0) GTEST_SKIP() << "no sound server";
-    // A machine too busy to feed the sound server leaves a gap in the sound; measure again then.
+// A machine too busy to feed the sound server leaves a gap in the sound; measure again then.
+Recorded run_without_gaps(const PathCase& p, int ticks = 7) {
     Recorded run;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        run = run_start_sequence(p);
+        run = run_start_sequence(p, ticks);
         if (!run.underran) break;
         std::fprintf(stderr, "%s: the sink ran dry, measuring again\n", p.name);
     }
+    return run;
+}
+
+const PathCase data_stream{"data_stream", tone::dev_soundcard, tone::meth_stream, 1000, 300};
+
+TEST_P(StartSequence, MakesTheMeasuredToneOnItsPath) {
+    const PathCase& p = GetParam();
+    if (AudioEngine::output_device_count() == 0) GTEST_SKIP() << "no sound server";
+    const Recorded run = run_without_gaps(p);
     if (run.underran) GTEST_SKIP() << "the machine was too busy to feed the sound server";
     ASSERT_TRUE(run.opened);
     EXPECT_TRUE(run.present);
@@ -165,8 +172,33 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"speaker_driver", tone::dev_speaker, tone::meth_driver, emu::pit_clock_hz / 1193, tick_ms},
         PathCase{"opl2_direct", tone::dev_soundcard, tone::meth_direct, 659 * 49716.0 / 32768, tick_ms},
         PathCase{"opl2_driver", tone::dev_soundcard, tone::meth_driver, 659 * 49716.0 / 32768, tick_ms},
-        PathCase{"data_stream", tone::dev_soundcard, tone::meth_stream, 1000, 300}),
+        data_stream),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Whatever buffering the sound server chooses, and however it changes it while a recorder joins, the
+// data stream's bursts keep their place on the ticks that started them and their whole length: a
+// listener's answer time is measured from them. Run on each server the desktop may have.
+TEST(BurstTiming, DataStreamBurstsKeepTheTicksAndTheirLength) {
+    if (AudioEngine::output_device_count() == 0) GTEST_SKIP() << "no sound server";
+    constexpr int bursts = 25;
+    const Recorded run = run_without_gaps(data_stream, 2 * bursts + 1);
+    if (run.underran) GTEST_SKIP() << "the machine was too busy to feed the sound server";
+    const auto tones = testing::find_tones(run.left, 100, 60);
+    ASSERT_EQ(tones.size(), std::size_t(bursts));
+    double worst_place = 0, worst_length = 0;
+    for (std::size_t k = 0; k < tones.size(); ++k) {
+        // Burst k starts at tick 2k + 2 (index 2k + 1), burst 0 at index 1.
+        const double place_ms = double(tones[k].begin - tones[0].begin) * 1000 / rate -
+                                (run.ticked[2 * k + 1] - run.ticked[1]);
+        const double length_ms = double(tones[k].length()) * 1000 / rate - data_stream.tone_ms;
+        EXPECT_LE(std::abs(place_ms), 5.0) << "burst " << k << " lies off its tick";
+        EXPECT_LE(std::abs(length_ms), 1.0) << "burst " << k << " has another length";
+        worst_place = std::max(worst_place, std::abs(place_ms));
+        worst_length = std::max(worst_length, std::abs(length_ms));
+    }
+    std::fprintf(stderr, "burst timing: %d bursts, place within %.2f ms of the ticks, length within %.2f ms\n",
+                 bursts, worst_place, worst_length);
+}
 
 } // namespace
 } // namespace kelvor::platform

@@ -1,6 +1,7 @@
-"""A private desktop for one run of the program: a PulseAudio server with one null sink, an Xvfb
-display, a session bus and the accessibility bus on it. Every daemon is a child of this process, is
-stopped by its own PID, and leaves its output in the run's folder."""
+"""A private desktop for one run of the program: a sound server with one null sink (PulseAudio, or
+PipeWire with WirePlumber and its PulseAudio service, as current desktops run it), a display (Xvfb, or
+weston as a headless Wayland compositor), a session bus and the accessibility bus on it. Every daemon is
+a child of this process, is stopped by its own PID, and leaves its output in the run's folder."""
 
 import os
 import random
@@ -49,13 +50,18 @@ def _wait_for(predicate, seconds, what):
     raise EnvironmentError_(what)
 
 
+SOUND_SERVERS = ("pulseaudio", "pipewire")
+DISPLAYS = ("x11", "wayland")
+
+
 class Desktop:
     """Use as a context manager. `env` is what a program started inside needs; `folder` is the run's
-    own folder (logs, the sound server's runtime files)."""
+    own folder (logs, the sound server's runtime files). `sound`: one of SOUND_SERVERS, True for
+    PulseAudio, False for none; `display`: one of DISPLAYS, True for X11, False for none."""
 
     def __init__(self, sound=True, display=True, accessibility=True, keep=False):
-        self.sound = sound
-        self.display = display
+        self.sound = "pulseaudio" if sound is True else sound
+        self.display = "x11" if display is True else display
         self.accessibility = accessibility and display
         self.keep = keep
         self.folder = tempfile.mkdtemp(prefix="kelvor-e2e.")
@@ -97,7 +103,12 @@ class Desktop:
         base["HOME"] = os.path.join(self.folder, "home")
         os.makedirs(base["HOME"])
         base["XDG_CONFIG_HOME"] = os.path.join(base["HOME"], ".config")
-        if self.sound:
+        # PipeWire's session manager and the accessibility bus both live on the session bus.
+        if self.accessibility or self.sound == "pipewire":
+            self._start_session_bus(base)
+        if self.sound == "pipewire":
+            self._start_pipewire(base)
+        elif self.sound:
             self._start_pulse(base)
         else:
             # A server address that nothing answers, and no autospawn.
@@ -105,10 +116,12 @@ class Desktop:
             os.makedirs(base["XDG_CONFIG_HOME"] + "/pulse", exist_ok=True)
             with open(base["XDG_CONFIG_HOME"] + "/pulse/client.conf", "w") as f:
                 f.write("autospawn = no\n")
-        if self.display:
+        if self.display == "wayland":
+            self._start_weston(base)
+        elif self.display:
             self._start_xvfb(base)
         if self.accessibility:
-            self._start_buses(base)
+            self._start_accessibility_bus(base)
             base["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         self.env = base
 
@@ -128,6 +141,46 @@ class Desktop:
             return subprocess.run(["pactl", "info"], env=env, stdout=subprocess.DEVNULL,
                                   stderr=subprocess.DEVNULL, timeout=5).returncode == 0
         _wait_for(answers, 15, "PulseAudio did not start (see %s)" % self.folder)
+
+    def _start_pipewire(self, env):
+        """PipeWire with the system's own configuration (its graph at 48 kHz and its default quantum, as a
+        desktop runs it), then the session manager and the PulseAudio service; one at a time, as the
+        session manager may die when the three race."""
+        def succeeds(*argv):
+            return subprocess.run(list(argv), env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                  timeout=5).returncode == 0
+
+        def says(*argv):
+            r = subprocess.run(list(argv), env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=5)
+            return r.stdout.decode(errors="replace").strip() if r.returncode == 0 else ""
+        self._spawn("pipewire", ["pipewire"], env)
+        _wait_for(lambda: succeeds("pw-cli", "info", "0"), 15, "PipeWire did not start (see %s)" % self.folder)
+        self._spawn("wireplumber", ["wireplumber"], env)
+        self._spawn("pipewire-pulse", ["pipewire-pulse"], env)
+        _wait_for(lambda: "on PipeWire" in says("pactl", "info"), 15,
+                  "PipeWire's PulseAudio service did not start (see %s)" % self.folder)
+        if not succeeds("pactl", "load-module", "module-null-sink", "sink_name=kelvor_e2e", "rate=44100",
+                        "channels=2"):
+            raise EnvironmentError_("PipeWire took no null sink (see %s)" % self.folder)
+        # The session manager may take a moment to accept a default.
+        def default_sink():
+            succeeds("pactl", "set-default-sink", "kelvor_e2e")
+            return says("pactl", "get-default-sink") == "kelvor_e2e"
+        _wait_for(default_sink, 15, "PipeWire's default sink stays another than ours (see %s)" % self.folder)
+        env["PULSE_SERVER"] = "unix:" + os.path.join(env["XDG_RUNTIME_DIR"], "pulse", "native")
+
+    def _start_weston(self, env):
+        """weston without a screen or an input seat, the program a native Wayland client of it."""
+        socket_name = "wayland-kelvor"
+        proc = self._spawn("weston", ["weston", "--backend=headless-backend.so", "--socket=" + socket_name,
+                                      "--idle-time=0", "--width=1280", "--height=1024"], env)
+        path = os.path.join(env["XDG_RUNTIME_DIR"], socket_name)
+        _wait_for(lambda: _answers(path) or proc.poll() is not None, 15,
+                  "weston did not start (see %s)" % self.folder)
+        if proc.poll() is not None:
+            raise EnvironmentError_("weston ended at its start (see %s)" % self.folder)
+        env["WAYLAND_DISPLAY"] = socket_name
+        env["QT_QPA_PLATFORM"] = "wayland"
 
     def _start_xvfb(self, env):
         # A display number nobody uses, also not through the abstract socket a client tries first
@@ -160,7 +213,7 @@ class Desktop:
             return number
         raise EnvironmentError_("no free display number")
 
-    def _start_buses(self, env):
+    def _start_session_bus(self, env):
         proc = self._spawn("dbus-session", ["dbus-daemon", "--session", "--nofork", "--print-address=1",
                                             "--nopidfile"], env, stdout=subprocess.PIPE)
         address = proc.stdout.readline().decode().strip()
@@ -168,6 +221,8 @@ class Desktop:
         if not address:
             raise EnvironmentError_("the session bus did not start")
         env["DBUS_SESSION_BUS_ADDRESS"] = address
+
+    def _start_accessibility_bus(self, env):
         # The launcher starts the accessibility bus (a dbus-daemon of its own) and ends it when it ends.
         self._spawn("at-spi-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env)
 
@@ -190,7 +245,7 @@ class Desktop:
             try:
                 with open(os.path.join(self.folder, name + ".log"), errors="replace") as f:
                     tail = f.read()[-300:].strip()
-                if tail and name == "xvfb":
+                if tail and name in ("xvfb", "weston"):
                     parts.append("xvfb log: " + tail)
             except OSError:
                 pass

@@ -1,0 +1,40 @@
+#!/usr/bin/python3
+"""Runs one command on a private desktop of its own and ends with the command's status, for a test or a
+benchmark that must meet a given sound server or display.
+
+Usage: with_desktop.py [--sound pulseaudio|pipewire|none] [--display x11|wayland|none] -- command..."""
+
+import argparse
+import os
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from environment import DISPLAYS, SOUND_SERVERS, Desktop, EnvironmentError_  # noqa: E402
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--sound", choices=SOUND_SERVERS + ("none",), default="pulseaudio")
+    parser.add_argument("--display", choices=DISPLAYS + ("none",), default="none")
+    parser.add_argument("command", nargs=argparse.REMAINDER)
+    args = parser.parse_args()
+    command = args.command[1:] if args.command[:1] == ["--"] else args.command
+    if not command:
+        parser.error("no command given")
+    sound = False if args.sound == "none" else args.sound
+    display = False if args.display == "none" else args.display
+    try:
+        with Desktop(sound=sound, display=display, accessibility=False) as desktop:
+            env = dict(desktop.env)
+            if not display:
+                env["QT_QPA_PLATFORM"] = "offscreen"
+            return subprocess.run(command, env=env).returncode
+    except EnvironmentError_ as e:
+        print("with_desktop: %s" % e, file=sys.stderr)
+        return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
