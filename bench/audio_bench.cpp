@@ -408,11 +408,11 @@ int main(int argc, char** argv) {
                     p.name, latency.size(), median, percentile(latency, 0), percentile(latency, 1.0),
                     percentile(dev, 0.99), cpu_pct);
                 const auto st = sound.engine().stream().stats();
-                std::printf("   stream: %llu events, %llu late, %llu dropped; tracked lead %.2f..%.2f ms; %d "
-                            "underruns\n",
+                std::printf("   stream: %llu events, %llu late, %llu dropped; tracked lead %.2f..%.2f ms, "
+                            "latency %.2f ms; %d underruns\n",
                             (unsigned long long)st.events_applied, (unsigned long long)st.events_late,
                             (unsigned long long)st.events_dropped, percentile(leads, 0),
-                            percentile(leads, 1.0), underruns);
+                            percentile(leads, 1.0), st.latency_ms, underruns);
                 if (std::getenv("KELVOR_BENCH_DETAIL")) {
                     for (std::size_t i = 0; i < latency.size() && i < leads.size(); ++i)
                         std::printf("   pulse %zu: latency %.2f ms lead %.2f ms\n", i, latency[i], leads[i]);

@@ -12,7 +12,7 @@ constexpr double warm_up_ms = stream_settle_ms;
 } // namespace
 
 SoundStream::SoundStream(double latency_ms, std::size_t queue_capacity)
-    : queue_(queue_capacity), latency_frames_(latency_ms * stream_samples_per_ms) {
+    : queue_(queue_capacity), latency_ms_(latency_ms), latency_frames_(latency_ms * stream_samples_per_ms) {
     opl2_.attach_to(bus_);
     speaker_.attach_to(bus_);
 }
@@ -83,7 +83,7 @@ void SoundStream::soften_images(double time_ms, bool soft) {
 StreamStats SoundStream::stats() const {
     return {frames_done_.load(std::memory_order_relaxed), applied_.load(std::memory_order_relaxed),
             late_.load(std::memory_order_relaxed), dropped_.load(std::memory_order_relaxed),
-            lead_ms_.load(std::memory_order_relaxed)};
+            lead_ms_.load(std::memory_order_relaxed), latency_ms_.load(std::memory_order_relaxed)};
 }
 
 double SoundStream::event_frame(double time_ms) const {
@@ -148,7 +148,7 @@ void SoundStream::render(std::int16_t* stereo, std::size_t frames, double now_ms
         anchored_ = true;
         fresh_ = false;
         resync_ = false;
-        window_start_ms_ = now_ms;
+        window_start_ms_ = timing_taken_ms_ = now_ms;
         warming_up_ = !learned;
         first_lead_ = lead;
         measuring_rise_ = true;
@@ -156,7 +156,7 @@ void SoundStream::render(std::int16_t* stereo, std::size_t frames, double now_ms
     } else if (resync_) {
         resync_ = false;
         measuring_rise_ = false;
-        window_start_ms_ = now_ms;
+        window_start_ms_ = timing_taken_ms_ = now_ms;
         current_max_ = previous_max_ = lead;
     }
     current_max_ = std::max(current_max_, lead);
@@ -188,6 +188,20 @@ void SoundStream::render(std::int16_t* stereo, std::size_t frames, double now_ms
     quiet_frames_ = quiet_after(mix_.data(), frames) ? quiet_frames_ + frames : 0;
     frame_ += frames;
     frames_done_.store(frame_, std::memory_order_relaxed);
+
+    // An event stamped just after this call is rendered by the next one, which starts where this block
+    // ends: the latency must reach that far past the tracked lead, or the event lands at the start of
+    // the next block, late by the rest of it. That is about one block, and the server picks the block
+    // (PipeWire its graph quantum, which may be several times what we asked for and changes as other
+    // programs come and go), so the latency grows to what steady running needs; a block that catches
+    // up after a late call needs no more (it starts from a lower lead), and the blocks that fill the
+    // buffer after a start or a gap do not count. It never shrinks back: each change moves every event
+    // after it, and a latency a little longer than needed costs nothing but that.
+    const double needed = lead + static_cast<double>(frames) - offset_frames_;
+    if (now_ms - timing_taken_ms_ >= stream_settle_ms && needed > latency_frames_) {
+        latency_frames_ = needed;
+        latency_ms_.store(latency_frames_ / stream_samples_per_ms, std::memory_order_relaxed);
+    }
 }
 
 } // namespace kelvor::emu

@@ -52,12 +52,14 @@ struct StreamStats {
     std::uint64_t events_late = 0;    // arrived after their sample position had been rendered
     std::uint64_t events_dropped = 0; // queue full
     double lead_ms = 0;               // how far rendering runs ahead of the clock, as tracked
+    double latency_ms = 0;            // behind its stamp an event sounds, beyond the lead
 };
 
 class SoundStream {
   public:
     // `latency_ms`: how far behind its time stamp an event sounds, beyond the server's own buffer;
-    // it must cover the time between two render calls.
+    // it must cover the time between two render calls. The stream raises it to the largest block the
+    // server asks for, where that is longer.
     explicit SoundStream(double latency_ms, std::size_t queue_capacity = 4096);
 
     // User-interface side.
@@ -113,6 +115,7 @@ class SoundStream {
     std::atomic<std::uint64_t> applied_{0};
     std::atomic<std::uint64_t> late_{0};
     std::atomic<double> lead_ms_{0};
+    std::atomic<double> latency_ms_{0};
     std::atomic<bool> asleep_{false}; // cleared by whoever wakes it
     std::function<void()> wake_;
 
@@ -135,6 +138,7 @@ class SoundStream {
     double first_lead_ = 0; // at the last fresh start
     double fresh_rise_ = 0; // how far the tracked lead rose above it while the buffer filled
     bool warming_up_ = false;
+    double timing_taken_ms_ = 0; // when the lead was last taken afresh
     double offset_frames_ = 0; // frame count minus clock in frames, tracked at its highest
     double window_start_ms_ = 0;
     double current_max_ = 0;  // highest lead in the running window

@@ -23,13 +23,15 @@ namespace {
 constexpr double latency_ms = 20;
 
 // Drives the audio side the way a sound server does: it first fills its buffer (`lead_ms`), then asks
-// for one 10 ms block every 10 ms, so rendering runs `lead_ms` ahead of the clock.
+// for one block (10 ms unless set) each time it has played one, so rendering runs `lead_ms` ahead of
+// the clock.
 constexpr double lead_ms = 30;
 
 struct StreamRig {
     SoundStream stream{latency_ms};
     std::vector<std::int16_t> out; // interleaved stereo
     double now_ms = 0;
+    double block_ms = 10;
 
     void block(double ms) {
         const auto frames = static_cast<std::size_t>(ms * stream_samples_per_ms);
@@ -42,8 +44,8 @@ struct StreamRig {
     void run_until(double until_ms, double clock_ms_per_block = 10) {
         if (out.empty()) block(lead_ms);
         while (now_ms < until_ms) {
-            block(10);
-            now_ms += clock_ms_per_block;
+            block(block_ms);
+            now_ms += clock_ms_per_block * block_ms / 10;
         }
     }
     std::vector<std::int16_t> left() const { return testing::channel(out, 0, 2); }
@@ -98,6 +100,39 @@ TEST(SoundStream, FollowsADeviceWhoseClockDriftsFromOurs) {
             EXPECT_NEAR(double(tones[k].begin - tones[k - 1].begin), 800 * stream_samples_per_ms, 12)
                 << ms_per_block;
         EXPECT_EQ(rig.stream.stats().events_late, 0u) << ms_per_block;
+    }
+}
+
+TEST(SoundStream, PulsesKeepTheirPlaceWhateverBlockTheServerAsksFor) {
+    // PipeWire asks for its graph quantum at a time, which may be longer than the latency asked for
+    // (1024 and 2048 frames at 48 kHz here), and may grow while a test runs. Pulses stamped anywhere
+    // between two calls still begin 800 ms apart and last their 300 ms, none of their events late.
+    struct Case {
+        double block_ms, later_block_ms;
+    };
+    for (const Case c : {Case{10, 10}, Case{1024 / 48.0, 1024 / 48.0}, Case{2048 / 48.0, 2048 / 48.0},
+                         Case{512 / 48.0, 2048 / 48.0}}) {
+        StreamRig rig;
+        rig.block_ms = c.block_ms;
+        rig.run_until(1000);
+        rig.block_ms = c.later_block_ms;
+        rig.run_until(1500);
+        speaker_tone(rig.stream, 1500, 1193);
+        for (int k = 0; k < 4; ++k) {
+            rig.stream.write_port(1503.7 + 800 * k, system_control_port, 0x03);
+            rig.stream.write_port(1803.7 + 800 * k, system_control_port, 0x00);
+        }
+        rig.run_until(5000);
+        const auto tones = testing::find_tones(rig.left(), 1000, 100);
+        ASSERT_EQ(tones.size(), 4u) << c.later_block_ms;
+        for (std::size_t k = 0; k < tones.size(); ++k) {
+            EXPECT_NEAR(double(tones[k].length()), 300 * stream_samples_per_ms, 2) << c.later_block_ms;
+            if (k > 0) {
+                EXPECT_NEAR(double(tones[k].begin - tones[k - 1].begin), 800 * stream_samples_per_ms, 1)
+                    << c.later_block_ms;
+            }
+        }
+        EXPECT_EQ(rig.stream.stats().events_late, 0u) << c.later_block_ms;
     }
 }
 

@@ -181,10 +181,19 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(BurstTiming, DataStreamBurstsKeepTheTicksAndTheirLength) {
     if (AudioEngine::output_device_count() == 0) GTEST_SKIP() << "no sound server";
     constexpr int bursts = 25;
-    const Recorded run = run_without_gaps(data_stream, 2 * bursts + 1);
-    if (run.underran) GTEST_SKIP() << "the machine was too busy to feed the sound server";
-    const auto tones = testing::find_tones(run.left, 100, 60);
-    ASSERT_EQ(tones.size(), std::size_t(bursts));
+    Recorded run;
+    std::vector<testing::ToneSpan> tones;
+    // A server that runs dry without telling (PipeWire's, when the machine is busy) splits a burst in
+    // two; one measurement more then, as for a gap the server reports.
+    for (int attempt = 0; attempt < 2 && tones.size() != std::size_t(bursts); ++attempt) {
+        run = run_without_gaps(data_stream, 2 * bursts + 1);
+        if (run.underran) GTEST_SKIP() << "the machine was too busy to feed the sound server";
+        tones = testing::find_tones(run.left, 100, 60);
+    }
+    std::string found;
+    for (const auto& t : tones)
+        found += " " + std::to_string(t.begin * 1000 / rate) + "+" + std::to_string(t.length() * 1000 / rate);
+    ASSERT_EQ(tones.size(), std::size_t(bursts)) << "bursts at ms+ms:" << found;
     double worst_place = 0, worst_length = 0;
     for (std::size_t k = 0; k < tones.size(); ++k) {
         // Burst k starts at tick 2k + 2 (index 2k + 1), burst 0 at index 1.

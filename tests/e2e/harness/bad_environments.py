@@ -15,8 +15,11 @@ import traceback
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from environment import Desktop  # noqa: E402
+from environment import DISPLAYS, Desktop  # noqa: E402
 from program import Fail, RunningProgram, as_ordinary_user  # noqa: E402
+
+# The display the cases with one run on (--display).
+DISPLAY = "x11"
 
 RESULTS = b"(; la; 1000; 25; ); \r\n(; la;  500; 10; ); \r\n(; ra; 2000; 15; ); \r\n"
 NO_SOUNDCARD = "no Soundcard found ! "
@@ -94,7 +97,7 @@ def no_display(args, case):
 
 
 def no_sound_server(args, case):
-    with Desktop(sound=False) as desktop:
+    with Desktop(sound=False, display=DISPLAY) as desktop:
         program = RunningProgram(desktop, args.binary, folder(desktop))
         program.press_control("Start")
         program.answer_box(NO_SOUNDCARD)
@@ -110,7 +113,7 @@ def no_sound_server(args, case):
 
 
 def no_printer(args, case):
-    with Desktop() as desktop:
+    with Desktop(display=DISPLAY) as desktop:
         # A CUPS server that nothing answers: no printer, no default printer.
         env = {"CUPS_SERVER": os.path.join(desktop.folder, "no-cups.sock")}
         work = folder(desktop)
@@ -133,7 +136,7 @@ def no_printer(args, case):
 
 
 def read_only_folder(args, case):
-    with Desktop() as desktop:
+    with Desktop(display=DISPLAY) as desktop:
         work = folder(desktop)
         dat = os.path.join(work, "Kelvor.dat")
         put(dat, RESULTS, 0o444)
@@ -178,7 +181,7 @@ def read_and_save_refused(program, case):
 
 
 def results_file_is_a_folder(args, case):
-    with Desktop() as desktop:
+    with Desktop(display=DISPLAY) as desktop:
         work = folder(desktop)
         os.mkdir(os.path.join(work, "Kelvor.dat"))
         program = RunningProgram(desktop, args.binary, work)
@@ -192,7 +195,7 @@ def results_file_is_a_folder(args, case):
 
 
 def results_file_of_100_mb(args, case):
-    with Desktop() as desktop:
+    with Desktop(display=DISPLAY) as desktop:
         work = folder(desktop)
         dat = os.path.join(work, "Kelvor.dat")
         size = 100 * 1024 * 1024
@@ -222,7 +225,7 @@ def results_file_of_100_mb(args, case):
 
 
 def results_file_not_readable(args, case):
-    with Desktop() as desktop:
+    with Desktop(display=DISPLAY) as desktop:
         work = folder(desktop)
         dat = os.path.join(work, "Kelvor.dat")
         put(dat, RESULTS, 0)
@@ -264,9 +267,12 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--binary", required=True)
     parser.add_argument("--case", action="append", choices=[c.__name__ for c in CASES])
+    parser.add_argument("--display", choices=DISPLAYS, default="x11")
     parser.add_argument("--child", action="store_true", help=argparse.SUPPRESS)
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
+    global DISPLAY
+    DISPLAY = args.display
     args.binary = os.path.abspath(args.binary)
     chosen = [c for c in CASES if not args.case or c.__name__ in args.case]
     if args.child:
@@ -275,7 +281,7 @@ def main():
     failed = 0
     for run in chosen:
         command = [sys.executable, os.path.abspath(__file__), "--binary", args.binary, "--case", run.__name__,
-                   "--child"] + (["--verbose"] if args.verbose else [])
+                   "--display", args.display, "--child"] + (["--verbose"] if args.verbose else [])
         try:
             status = subprocess.run(command, timeout=240).returncode
         except subprocess.TimeoutExpired:

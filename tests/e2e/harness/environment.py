@@ -57,10 +57,15 @@ DISPLAYS = ("x11", "wayland")
 class Desktop:
     """Use as a context manager. `env` is what a program started inside needs; `folder` is the run's
     own folder (logs, the sound server's runtime files). `sound`: one of SOUND_SERVERS, True for
-    PulseAudio, False for none; `display`: one of DISPLAYS, True for X11, False for none."""
+    PulseAudio, False for none; `display`: one of DISPLAYS, True for X11, False for none. On PipeWire,
+    `quantum` fixes the graph's quantum (frames) for every client, as a desktop configured for power
+    saving or a Bluetooth headset runs it, and `rate` its sample rate (Debian's PipeWire runs at 48 kHz
+    and resamples ours); None leaves PipeWire to choose."""
 
-    def __init__(self, sound=True, display=True, accessibility=True, keep=False):
+    def __init__(self, sound=True, display=True, accessibility=True, keep=False, quantum=None, rate=None):
         self.sound = "pulseaudio" if sound is True else sound
+        self.quantum = quantum
+        self.rate = rate
         self.display = "x11" if display is True else display
         self.accessibility = accessibility and display
         self.keep = keep
@@ -167,6 +172,9 @@ class Desktop:
             succeeds("pactl", "set-default-sink", "kelvor_e2e")
             return says("pactl", "get-default-sink") == "kelvor_e2e"
         _wait_for(default_sink, 15, "PipeWire's default sink stays another than ours (see %s)" % self.folder)
+        for key, value in (("clock.force-quantum", self.quantum), ("clock.force-rate", self.rate)):
+            if value and not succeeds("pw-metadata", "-n", "settings", "0", key, str(value)):
+                raise EnvironmentError_("PipeWire took no %s (see %s)" % (key, self.folder))
         env["PULSE_SERVER"] = "unix:" + os.path.join(env["XDG_RUNTIME_DIR"], "pulse", "native")
 
     def _start_weston(self, env):

@@ -2,7 +2,8 @@
 """Runs one command on a private desktop of its own and ends with the command's status, for a test or a
 benchmark that must meet a given sound server or display.
 
-Usage: with_desktop.py [--sound pulseaudio|pipewire|none] [--display x11|wayland|none] -- command..."""
+Usage: with_desktop.py [--sound pulseaudio|pipewire|none] [--quantum FRAMES] [--rate HZ] [--display x11|wayland|none]
+                       -- command..."""
 
 import argparse
 import os
@@ -17,6 +18,8 @@ from environment import DISPLAYS, SOUND_SERVERS, Desktop, EnvironmentError_  # n
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--sound", choices=SOUND_SERVERS + ("none",), default="pulseaudio")
+    parser.add_argument("--quantum", type=int, help="PipeWire's graph quantum, fixed for every client")
+    parser.add_argument("--rate", type=int, help="PipeWire's graph sample rate, fixed")
     parser.add_argument("--display", choices=DISPLAYS + ("none",), default="none")
     parser.add_argument("command", nargs=argparse.REMAINDER)
     args = parser.parse_args()
@@ -26,7 +29,8 @@ def main():
     sound = False if args.sound == "none" else args.sound
     display = False if args.display == "none" else args.display
     try:
-        with Desktop(sound=sound, display=display, accessibility=False) as desktop:
+        with Desktop(sound=sound, display=display, accessibility=False, quantum=args.quantum,
+                     rate=args.rate) as desktop:
             env = dict(desktop.env)
             if not display:
                 env["QT_QPA_PLATFORM"] = "offscreen"
