@@ -52,14 +52,14 @@ struct StreamStats {
     std::uint64_t events_late = 0;    // arrived after their sample position had been rendered
     std::uint64_t events_dropped = 0; // queue full
     double lead_ms = 0;               // how far rendering runs ahead of the clock, as tracked
-    double latency_ms = 0;            // behind its stamp an event sounds, beyond the lead
+    double latency_ms = 0;            // how far behind its stamp an event sounds, beyond the lead
 };
 
 class SoundStream {
   public:
     // `latency_ms`: how far behind its time stamp an event sounds, beyond the server's own buffer;
-    // it must cover the time between two render calls. The stream raises it to the largest block the
-    // server asks for, where that is longer.
+    // it must cover the time between two render calls. The stream raises it to what the blocks the
+    // server asks for need, where that is longer.
     explicit SoundStream(double latency_ms, std::size_t queue_capacity = 4096);
 
     // User-interface side.
