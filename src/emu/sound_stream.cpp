@@ -82,8 +82,8 @@ void SoundStream::soften_images(double time_ms, bool soft) {
 
 StreamStats SoundStream::stats() const {
     return {frames_done_.load(std::memory_order_relaxed), applied_.load(std::memory_order_relaxed),
-            late_.load(std::memory_order_relaxed), dropped_.load(std::memory_order_relaxed),
-            lead_ms_.load(std::memory_order_relaxed), latency_ms_.load(std::memory_order_relaxed)};
+            late_.load(std::memory_order_relaxed),        dropped_.load(std::memory_order_relaxed),
+            lead_ms_.load(std::memory_order_relaxed),     latency_ms_.load(std::memory_order_relaxed)};
 }
 
 double SoundStream::event_frame(double time_ms) const {

@@ -139,7 +139,7 @@ class SoundStream {
     double fresh_rise_ = 0; // how far the tracked lead rose above it while the buffer filled
     bool warming_up_ = false;
     double timing_taken_ms_ = 0; // when the lead was last taken afresh
-    double offset_frames_ = 0; // frame count minus clock in frames, tracked at its highest
+    double offset_frames_ = 0;   // frame count minus clock in frames, tracked at its highest
     double window_start_ms_ = 0;
     double current_max_ = 0;  // highest lead in the running window
     double previous_max_ = 0; // and in the one before

@@ -11,6 +11,7 @@
 #include <functional>
 #include <mutex>
 #include <random>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -58,25 +59,36 @@ void speaker_tone(SoundStream& s, double t, std::uint16_t divisor) {
     s.write_port(t, pit_channel2_port, std::uint8_t(divisor >> 8));
 }
 
+// Four pulses of the speaker's tone, 800 ms apart from `first_ms` on, each sounding `on_ms`.
+void queue_pulses(SoundStream& s, double first_ms, double on_ms) {
+    for (int k = 0; k < 4; ++k) {
+        s.write_port(first_ms + 800 * k, system_control_port, 0x03);
+        s.write_port(first_ms + on_ms + 800 * k, system_control_port, 0x00);
+    }
+}
+
+// The rig played those four pulses whole, 800 ms apart to the sample, none of their events late.
+void expect_pulses(const StreamRig& rig, double on_ms, const std::string& label) {
+    const auto tones = testing::find_tones(rig.left(), 1000, 100);
+    ASSERT_EQ(tones.size(), 4u) << label;
+    for (std::size_t k = 0; k < tones.size(); ++k) {
+        EXPECT_NEAR(double(tones[k].length()), on_ms * stream_samples_per_ms, 2) << label << k;
+        if (k > 0) {
+            EXPECT_NEAR(double(tones[k].begin - tones[k - 1].begin), 800 * stream_samples_per_ms, 1)
+                << label << k;
+        }
+    }
+    EXPECT_EQ(rig.stream.stats().events_late, 0u) << label;
+}
+
 TEST(SoundStream, PulsesKeepTheirTimingThroughTheBuffer) {
     StreamRig rig;
     rig.run_until(50);
     speaker_tone(rig.stream, 55, 1193);
     // Events are queued early and out of step with the blocks: each lands at its own time stamp.
-    for (int k = 0; k < 4; ++k) {
-        rig.stream.write_port(63.3 + 800 * k, system_control_port, 0x03);
-        rig.stream.write_port(463.3 + 800 * k, system_control_port, 0x00);
-    }
+    queue_pulses(rig.stream, 63.3, 400);
     rig.run_until(3400);
-    const auto tones = testing::find_tones(rig.left(), 1000, 100);
-    ASSERT_EQ(tones.size(), 4u);
-    for (std::size_t k = 0; k < tones.size(); ++k) {
-        EXPECT_NEAR(double(tones[k].length()), 400 * stream_samples_per_ms, 2) << k;
-        if (k > 0) {
-            EXPECT_NEAR(double(tones[k].begin - tones[k - 1].begin), 800 * stream_samples_per_ms, 1) << k;
-        }
-    }
-    EXPECT_EQ(rig.stream.stats().events_late, 0u);
+    expect_pulses(rig, 400, "");
     EXPECT_EQ(rig.left(), rig.right());
 }
 
@@ -118,21 +130,9 @@ TEST(SoundStream, PulsesKeepTheirPlaceWhateverBlockTheServerAsksFor) {
         rig.block_ms = c.later_block_ms;
         rig.run_until(1500);
         speaker_tone(rig.stream, 1500, 1193);
-        for (int k = 0; k < 4; ++k) {
-            rig.stream.write_port(1503.7 + 800 * k, system_control_port, 0x03);
-            rig.stream.write_port(1803.7 + 800 * k, system_control_port, 0x00);
-        }
+        queue_pulses(rig.stream, 1503.7, 300);
         rig.run_until(5000);
-        const auto tones = testing::find_tones(rig.left(), 1000, 100);
-        ASSERT_EQ(tones.size(), 4u) << c.later_block_ms;
-        for (std::size_t k = 0; k < tones.size(); ++k) {
-            EXPECT_NEAR(double(tones[k].length()), 300 * stream_samples_per_ms, 2) << c.later_block_ms;
-            if (k > 0) {
-                EXPECT_NEAR(double(tones[k].begin - tones[k - 1].begin), 800 * stream_samples_per_ms, 1)
-                    << c.later_block_ms;
-            }
-        }
-        EXPECT_EQ(rig.stream.stats().events_late, 0u) << c.later_block_ms;
+        expect_pulses(rig, 300, "blocks of " + std::to_string(c.later_block_ms) + " ms, pulse ");
     }
 }
 

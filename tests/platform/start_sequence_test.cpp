@@ -197,15 +197,16 @@ TEST(BurstTiming, DataStreamBurstsKeepTheTicksAndTheirLength) {
     double worst_place = 0, worst_length = 0;
     for (std::size_t k = 0; k < tones.size(); ++k) {
         // Burst k starts at tick 2k + 2 (index 2k + 1), burst 0 at index 1.
-        const double place_ms = double(tones[k].begin - tones[0].begin) * 1000 / rate -
-                                (run.ticked[2 * k + 1] - run.ticked[1]);
+        const double place_ms =
+            double(tones[k].begin - tones[0].begin) * 1000 / rate - (run.ticked[2 * k + 1] - run.ticked[1]);
         const double length_ms = double(tones[k].length()) * 1000 / rate - data_stream.tone_ms;
         EXPECT_LE(std::abs(place_ms), 5.0) << "burst " << k << " lies off its tick";
         EXPECT_LE(std::abs(length_ms), 1.0) << "burst " << k << " has another length";
         worst_place = std::max(worst_place, std::abs(place_ms));
         worst_length = std::max(worst_length, std::abs(length_ms));
     }
-    std::fprintf(stderr, "burst timing: %d bursts, place within %.2f ms of the ticks, length within %.2f ms\n",
+    std::fprintf(stderr,
+                 "burst timing: %d bursts, place within %.2f ms of the ticks, length within %.2f ms\n",
                  bursts, worst_place, worst_length);
 }
 
