@@ -47,7 +47,7 @@ def _wait_for(predicate, seconds, what):
         if predicate():
             return
         time.sleep(0.05)
-    raise EnvironmentError_(what)
+    raise EnvironmentError_(what() if callable(what) else what)
 
 
 SOUND_SERVERS = ("pulseaudio", "pipewire")
@@ -151,30 +151,36 @@ class Desktop:
         """PipeWire with the system's own configuration (its graph at 48 kHz and its default quantum, as a
         desktop runs it), then the session manager and the PulseAudio service; one at a time, as the
         session manager may die when the three race."""
-        def succeeds(*argv):
-            return subprocess.run(list(argv), env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                  timeout=5).returncode == 0
-
         def says(*argv):
-            r = subprocess.run(list(argv), env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=5)
-            return r.stdout.decode(errors="replace").strip() if r.returncode == 0 else ""
+            try:
+                r = subprocess.run(list(argv), env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                   timeout=10)
+            except subprocess.TimeoutExpired:
+                return None
+            return r.stdout.decode(errors="replace").strip() if r.returncode == 0 else None
+
+        def succeeds(*argv):
+            return says(*argv) is not None
+        # Each step may take long while the whole suite starts at once on two cores.
+        def failed(what):
+            return "%s: %s" % (what, self.describe())
         self._spawn("pipewire", ["pipewire"], env)
-        _wait_for(lambda: succeeds("pw-cli", "info", "0"), 15, "PipeWire did not start (see %s)" % self.folder)
+        _wait_for(lambda: succeeds("pw-cli", "info", "0"), 60, lambda: failed("PipeWire did not start"))
         self._spawn("wireplumber", ["wireplumber"], env)
         self._spawn("pipewire-pulse", ["pipewire-pulse"], env)
-        _wait_for(lambda: "on PipeWire" in says("pactl", "info"), 15,
-                  "PipeWire's PulseAudio service did not start (see %s)" % self.folder)
+        _wait_for(lambda: "on PipeWire" in (says("pactl", "info") or ""), 60,
+                  lambda: failed("PipeWire's PulseAudio service did not start"))
         if not succeeds("pactl", "load-module", "module-null-sink", "sink_name=kelvor_e2e", "rate=44100",
                         "channels=2"):
-            raise EnvironmentError_("PipeWire took no null sink (see %s)" % self.folder)
+            raise EnvironmentError_(failed("PipeWire took no null sink"))
         # The session manager may take a moment to accept a default.
         def default_sink():
             succeeds("pactl", "set-default-sink", "kelvor_e2e")
             return says("pactl", "get-default-sink") == "kelvor_e2e"
-        _wait_for(default_sink, 15, "PipeWire's default sink stays another than ours (see %s)" % self.folder)
+        _wait_for(default_sink, 60, lambda: failed("PipeWire's default sink stays another than ours"))
         for key, value in (("clock.force-quantum", self.quantum), ("clock.force-rate", self.rate)):
             if value and not succeeds("pw-metadata", "-n", "settings", "0", key, str(value)):
-                raise EnvironmentError_("PipeWire took no %s (see %s)" % (key, self.folder))
+                raise EnvironmentError_(failed("PipeWire took no " + key))
         env["PULSE_SERVER"] = "unix:" + os.path.join(env["XDG_RUNTIME_DIR"], "pulse", "native")
 
     def _start_weston(self, env):
@@ -253,8 +259,8 @@ class Desktop:
             try:
                 with open(os.path.join(self.folder, name + ".log"), errors="replace") as f:
                     tail = f.read()[-300:].strip()
-                if tail and name in ("xvfb", "weston"):
-                    parts.append("xvfb log: " + tail)
+                if tail and name in ("xvfb", "weston", "pipewire", "wireplumber", "pipewire-pulse"):
+                    parts.append("%s log: %s" % (name, tail))
             except OSError:
                 pass
         return "; ".join(parts)
