@@ -71,7 +71,8 @@ def finish(program, case):
         raise Fail("the window does not answer any more")
     status = program.exit()
     if status != 0:
-        raise Fail("the program ended with status %d after Exit" % status)
+        raise Fail("the program ended with status %d after Exit; its output ends:\n%s" % (
+            status, program.output()[-2000:]))
     case.note("still answering; Exit ended it with status 0")
 
 
