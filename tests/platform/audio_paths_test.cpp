@@ -60,12 +60,21 @@ TEST_P(AudioPaths, DataStreamRecordingEqualsTheImageSamples) {
     diagnostics::LogBuffer log{"SOUND", 40};
     tone::WaveStream waves{audio, log};
     waves.make_wave(1000, 12, 100);
-    waves.play_wave();
-    wait_ms(450);
-    const auto rec = finish();
-    if (underran) GTEST_SKIP() << "the sink ran dry: the machine was too busy to feed it";
-    const auto tones = testing::find_tones(rec, 0, 50);
-    ASSERT_EQ(tones.size(), 1u);
+    std::vector<std::int16_t> rec;
+    std::vector<testing::ToneSpan> tones;
+    // A cycle PipeWire's PulseAudio server mixes without us leaves a hole it does not report (see
+    // the first image after a sleep): one measurement more then.
+    for (int attempt = 0; attempt < 2 && tones.size() != 1; ++attempt) {
+        if (attempt > 0) {
+            ASSERT_TRUE(recorder.start());
+        }
+        waves.play_wave();
+        wait_ms(450);
+        rec = finish();
+        if (underran) GTEST_SKIP() << "the sink ran dry: the machine was too busy to feed it";
+        tones = testing::find_tones(rec, 0, 50);
+    }
+    ASSERT_EQ(tones.size(), 1u) << testing::describe_tones(tones);
     const std::vector<std::uint8_t>& image = waves.buffer(1).image;
     const auto expected = wave_image_samples(image);
     ASSERT_EQ(expected.size(), tone::wave_sample_count);

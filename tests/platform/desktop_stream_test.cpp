@@ -41,6 +41,13 @@ std::map<std::string, std::string> our_sink_input() {
     return {};
 }
 
+// PipeWire answers for PulseAudio too, and says so in its server name.
+bool server_is_pipewire() {
+    QProcess pactl;
+    pactl.start("pactl", {"info"});
+    return pactl.waitForFinished(10000) && pactl.readAllStandardOutput().contains("PipeWire");
+}
+
 bool wait_until(const std::function<bool()>& done, int ms) {
     for (int waited = 0; waited < ms; waited += 50) {
         if (done()) return true;
@@ -131,19 +138,26 @@ TEST_P(DesktopStream, TheFirstImageAfterASleepIsRecordedWhole) {
     diagnostics::LogBuffer log{"SOUND", 40};
     tone::WaveStream waves{audio, log};
     waves.make_wave(1000, 12, 100);
-    ASSERT_TRUE(asleep_within(4000));
-    testing::MonitorRecorder recorder;
-    ASSERT_TRUE(recorder.start());
-    QThread::msleep(1000);
-    const int underruns = engine.underruns();
-    waves.play_wave();
-    // Room for a server that takes long to bring a new stream in (PipeWire on a busy machine).
-    QThread::msleep(1000);
-    const auto rec = testing::channel(recorder.stop(), 0, 2);
-    if (engine.underruns() != underruns)
-        GTEST_SKIP() << "the sink ran dry: the machine was too busy to feed it";
-    const auto tones = testing::find_tones(rec, 0, 50);
-    ASSERT_EQ(tones.size(), 1u);
+    std::vector<std::int16_t> rec;
+    std::vector<testing::ToneSpan> tones;
+    // PipeWire's PulseAudio server, held up for a cycle on a busy machine, mixes silence in place of
+    // that cycle's samples without reporting a gap (stopping it for 30 ms does the same every time):
+    // one measurement more then, as for a gap the server reports.
+    for (int attempt = 0; attempt < 2 && tones.size() != 1; ++attempt) {
+        ASSERT_TRUE(asleep_within(4000));
+        testing::MonitorRecorder recorder;
+        ASSERT_TRUE(recorder.start());
+        QThread::msleep(1000);
+        const int underruns = engine.underruns();
+        waves.play_wave();
+        // Room for a server that takes long to bring a new stream in (PipeWire on a busy machine).
+        QThread::msleep(1000);
+        rec = testing::channel(recorder.stop(), 0, 2);
+        if (engine.underruns() != underruns)
+            GTEST_SKIP() << "the sink ran dry: the machine was too busy to feed it";
+        tones = testing::find_tones(rec, 0, 50);
+    }
+    ASSERT_EQ(tones.size(), 1u) << testing::describe_tones(tones);
     const auto expected = wave_image_samples(waves.buffer(1).image);
     ASSERT_EQ(expected.size(), tone::wave_sample_count); // 300 ms
     // The image starts with a zero sample: the first loud one is its second.
@@ -154,8 +168,10 @@ TEST_P(DesktopStream, TheFirstImageAfterASleepIsRecordedWhole) {
     // On the default path a fresh stream is timed from how the last one filled, so the image lands on
     // its own sample position. Qt's resumed sink first plays out the silence it held when paused and
     // reports room only then, sometimes after more than its latency: the image then starts at the
-    // block's first sample, whole but late, which the checks above allow.
-    if (GetParam() == AudioBackendKind::pulse) {
+    // block's first sample, whole but late, which the checks above allow. PipeWire takes 30 to 40 ms
+    // to bring a new stream in, about as long as an event waits behind its stamp: there too the image
+    // may start late.
+    if (GetParam() == AudioBackendKind::pulse && !server_is_pipewire()) {
         EXPECT_EQ(engine.stream().stats().events_late, 0u);
     }
 }

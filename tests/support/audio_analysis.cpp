@@ -28,6 +28,14 @@ std::vector<ToneSpan> find_tones(const std::vector<std::int16_t>& samples, int t
     return spans;
 }
 
+std::string describe_tones(const std::vector<ToneSpan>& tones) {
+    std::string text;
+    for (const ToneSpan& t : tones)
+        text += (text.empty() ? "at " : ", at ") + std::to_string(t.begin) + " for " +
+                std::to_string(t.length()) + " samples";
+    return text;
+}
+
 double tone_frequency_hz(const std::vector<std::int16_t>& samples, std::size_t begin, std::size_t end,
                          double sample_rate) {
     double first = -1, last = -1;

@@ -2,6 +2,7 @@
 // A small analyser for recorded or rendered test tones: where the tones are, their frequency and level.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace kelvor::testing {
@@ -16,6 +17,9 @@ struct ToneSpan {
 // crossings of the tone itself) do not split a span.
 std::vector<ToneSpan> find_tones(const std::vector<std::int16_t>& samples, int threshold,
                                  std::size_t min_gap);
+
+// "at 1200 for 13230 samples, at 15000 for 1" for a failure message.
+std::string describe_tones(const std::vector<ToneSpan>& tones);
 
 // Frequency from the rising zero crossings of samples [begin, end), interpolated between samples.
 double tone_frequency_hz(const std::vector<std::int16_t>& samples, std::size_t begin, std::size_t end,
