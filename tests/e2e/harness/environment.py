@@ -9,6 +9,7 @@ import shutil
 import signal
 import socket
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -76,12 +77,22 @@ class Desktop:
     # ------------------------------------------------------------------ start and stop
 
     def __enter__(self):
-        try:
-            self._start()
-        except BaseException:
-            self.stop()
-            raise
-        return self
+        # A desktop that does not come up (a server that ends at its start on a machine busy with the
+        # whole suite) is made once more, in a new folder, before the run counts as failed.
+        for attempt in (1, 2):
+            try:
+                self._start()
+                return self
+            except EnvironmentError_ as e:
+                self.stop()
+                if attempt == 2:
+                    raise
+                print("desktop: made once more: %s" % e, file=sys.stderr, flush=True)
+                self.folder = tempfile.mkdtemp(prefix="kelvor-e2e.")
+                self.env = {}
+            except BaseException:
+                self.stop()
+                raise
 
     def __exit__(self, *exc):
         self.stop()
@@ -104,6 +115,9 @@ class Desktop:
         os.makedirs(runtime, mode=0o700)
         base["XDG_RUNTIME_DIR"] = runtime
         base["PULSE_RUNTIME_PATH"] = os.path.join(runtime, "pulse")
+        # Made before any server or client: pipewire-pulse ends at its start when a client (our own
+        # "pactl info", waiting for it) makes the folder between its look and its mkdir.
+        os.makedirs(base["PULSE_RUNTIME_PATH"], mode=0o700)
         # Nothing of the user's own configuration reaches the daemons or the program.
         base["HOME"] = os.path.join(self.folder, "home")
         os.makedirs(base["HOME"])
@@ -258,7 +272,7 @@ class Desktop:
         for name, _ in self._children:
             try:
                 with open(os.path.join(self.folder, name + ".log"), errors="replace") as f:
-                    tail = f.read()[-300:].strip()
+                    tail = f.read()[-1200:].strip()
                 if tail and name in ("xvfb", "weston", "pipewire", "wireplumber", "pipewire-pulse"):
                     parts.append("%s log: %s" % (name, tail))
             except OSError:

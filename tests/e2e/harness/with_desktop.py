@@ -59,21 +59,18 @@ def main():
         parser.error("no command given")
     sound = False if args.sound == "none" else args.sound
     display = False if args.display == "none" else args.display
-    # A desktop that does not come up (a server that died at start on a machine busy with the whole
-    # suite) is made once more before the run counts as failed.
-    for attempt in (1, 2):
-        try:
-            with Desktop(sound=sound, display=display, accessibility=False, quantum=args.quantum,
-                         rate=args.rate) as desktop:
-                env = dict(desktop.env)
-                if not display:
-                    env["QT_QPA_PLATFORM"] = "offscreen"
-                if args.rerun_failed_tests:
-                    return run_rerunning_failed(command, env)
-                return subprocess.run(command, env=env).returncode
-        except EnvironmentError_ as e:
-            print("with_desktop: attempt %d: %s" % (attempt, e), file=sys.stderr)
-    return 1
+    try:
+        with Desktop(sound=sound, display=display, accessibility=False, quantum=args.quantum,
+                     rate=args.rate) as desktop:
+            env = dict(desktop.env)
+            if not display:
+                env["QT_QPA_PLATFORM"] = "offscreen"
+            if args.rerun_failed_tests:
+                return run_rerunning_failed(command, env)
+            return subprocess.run(command, env=env).returncode
+    except EnvironmentError_ as e:
+        print("with_desktop: %s" % e, file=sys.stderr)
+        return 1
 
 
 if __name__ == "__main__":
