@@ -1,7 +1,7 @@
 #include "platform/audio_engine.h"
 
-#include <QAudioDevice>
-#include <QMediaDevices>
+#include "platform/pulse_sound_server.h"
+
 #include <QThread>
 
 #include <pthread.h>
@@ -75,7 +75,7 @@ void AudioEngine::wait_until_settled() {
 }
 
 int AudioEngine::output_device_count() {
-    return static_cast<int>(QMediaDevices::audioOutputs().size());
+    return pulse_output_count();
 }
 
 } // namespace kelvor::platform

@@ -21,9 +21,40 @@ struct Query {
     pa_mainloop* loop = nullptr;
     pa_context* context = nullptr;
     int pending = 0;
-    bool failed = false;
     host::SoundServerState state;
+    int sinks = 0;
     std::string own_pid = std::to_string(::getpid());
+
+    Query() = default;
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+    ~Query() {
+        if (context != nullptr) {
+            pa_context_disconnect(context);
+            pa_context_unref(context);
+        }
+        if (loop != nullptr) pa_mainloop_free(loop);
+    }
+
+    // A connection of its own, named for the mixer's client list; false if no server answers in time.
+    bool connect(const char* name) {
+        loop = pa_mainloop_new();
+        if (loop == nullptr) return false;
+        pa_proplist* props = pa_proplist_new();
+        pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, name);
+        context = pa_context_new_with_proplist(pa_mainloop_get_api(loop), nullptr, props);
+        pa_proplist_free(props);
+        return context != nullptr &&
+               pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0 &&
+               run_until([](Query& x) { return pa_context_get_state(x.context) == PA_CONTEXT_READY; });
+    }
+
+    // Counts a request whose answer is awaited; a request that could not be sent is not.
+    void expect(pa_operation* op) {
+        if (op == nullptr) return;
+        ++pending;
+        pa_operation_unref(op);
+    }
 
     static void on_sink(pa_context*, const pa_sink_info* info, int eol, void* self_ptr) {
         auto* self = static_cast<Query*>(self_ptr);
@@ -32,6 +63,14 @@ struct Query {
             return;
         }
         if (info != nullptr) self->state.sink_volume = percent(info->volume);
+    }
+
+    static void on_any_sink(pa_context*, const pa_sink_info* info, int eol, void* self_ptr) {
+        auto* self = static_cast<Query*>(self_ptr);
+        if (eol != 0)
+            --self->pending;
+        else if (info != nullptr)
+            ++self->sinks;
     }
 
     static void on_sink_input(pa_context*, const pa_sink_input_info* info, int eol, void* self_ptr) {
@@ -51,12 +90,7 @@ struct Query {
         --self->pending;
         if (info == nullptr || info->default_sink_name == nullptr) return;
         self->state.default_sink = info->default_sink_name;
-        ++self->pending;
-        pa_operation* op = pa_context_get_sink_info_by_name(context, info->default_sink_name, &on_sink, self);
-        if (op != nullptr)
-            pa_operation_unref(op);
-        else
-            --self->pending;
+        self->expect(pa_context_get_sink_info_by_name(context, info->default_sink_name, &on_sink, self));
     }
 
     // Runs the loop until nothing is pending, the context fails or the time is up.
@@ -79,34 +113,19 @@ struct Query {
 
 host::SoundServerState PulseSoundServer::query() {
     Query q;
-    q.loop = pa_mainloop_new();
-    if (q.loop == nullptr) return {};
-    pa_proplist* props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Kelvor volume check");
-    q.context = pa_context_new_with_proplist(pa_mainloop_get_api(q.loop), nullptr, props);
-    pa_proplist_free(props);
-    if (q.context != nullptr &&
-        pa_context_connect(q.context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0 &&
-        q.run_until([](Query& x) { return pa_context_get_state(x.context) == PA_CONTEXT_READY; })) {
-        q.pending = 2;
-        pa_operation* a = pa_context_get_server_info(q.context, &Query::on_server, &q);
-        pa_operation* b = pa_context_get_sink_input_info_list(q.context, &Query::on_sink_input, &q);
-        if (a != nullptr)
-            pa_operation_unref(a);
-        else
-            --q.pending;
-        if (b != nullptr)
-            pa_operation_unref(b);
-        else
-            --q.pending;
-        if (!q.run_until([](Query& x) { return x.pending <= 0; })) q.state = {};
-    }
-    if (q.context != nullptr) {
-        pa_context_disconnect(q.context);
-        pa_context_unref(q.context);
-    }
-    pa_mainloop_free(q.loop);
+    if (!q.connect("Kelvor volume check")) return {};
+    q.expect(pa_context_get_server_info(q.context, &Query::on_server, &q));
+    q.expect(pa_context_get_sink_input_info_list(q.context, &Query::on_sink_input, &q));
+    if (!q.run_until([](Query& x) { return x.pending <= 0; })) return {};
     return q.state;
+}
+
+int pulse_output_count() {
+    Query q;
+    if (!q.connect("Kelvor output check")) return 0;
+    q.expect(pa_context_get_sink_info_list(q.context, &Query::on_any_sink, &q));
+    if (!q.run_until([](Query& x) { return x.pending <= 0; })) return 0;
+    return q.sinks;
 }
 
 } // namespace kelvor::platform

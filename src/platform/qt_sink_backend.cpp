@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/audio_backend.h"
+#include "platform/process_end.h"
 #include "platform/wake_signal.h"
 
 namespace kelvor::platform {
@@ -32,6 +33,7 @@ class SinkWorker final : public QObject {
 
     // Runs in the audio thread.
     bool open() {
+        qt_audio_engine_started();
         const QAudioDevice out = QMediaDevices::defaultAudioOutput();
         if (out.isNull() || !wake_.valid()) return false;
         raise_audio_thread_priority();

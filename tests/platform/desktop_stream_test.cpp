@@ -80,6 +80,16 @@ class DesktopStream : public ::testing::TestWithParam<AudioBackendKind> {
     EmulatedPortIo ports{engine.stream(), clock};
 };
 
+// Counted over libpulse, not through Qt Multimedia (whose connection Qt tears down unsafely at exit).
+TEST(SoundServerOutputs, AreTheSinksTheServerLists) {
+    QProcess pactl;
+    pactl.start("pactl", {"list", "short", "sinks"});
+    ASSERT_TRUE(pactl.waitForFinished(10000));
+    if (pactl.exitCode() != 0) GTEST_SKIP() << "no sound server";
+    const auto sinks = QString::fromUtf8(pactl.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(AudioEngine::output_device_count(), sinks.size());
+}
+
 TEST(DesktopStreamName, TheMixerShowsOurNameIconAndWhatPlays) {
     if (AudioEngine::output_device_count() == 0) GTEST_SKIP() << "no sound server";
     SteadyClock clock;
