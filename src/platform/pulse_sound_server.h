@@ -12,9 +12,8 @@ class PulseSoundServer final : public host::SoundServer {
     host::SoundServerState query() override;
 };
 
-// The server's outputs (its sinks), 0 without a server. Qt Multimedia lists the same sinks on Linux,
-// but asking it starts Qt's own PulseAudio connection, which Qt 6.4 tears down at exit without its
-// main loop's lock: a server event at that moment aborts the program inside libpulse.
+// The server's outputs (its sinks), 0 without a server: the sinks Qt Multimedia would list, without
+// starting Qt's PulseAudio engine (platform/process_end.h says why that matters at exit).
 int pulse_output_count();
 
 } // namespace kelvor::platform

@@ -80,7 +80,7 @@ class DesktopStream : public ::testing::TestWithParam<AudioBackendKind> {
     EmulatedPortIo ports{engine.stream(), clock};
 };
 
-// Counted over libpulse, not through Qt Multimedia (whose connection Qt tears down unsafely at exit).
+// Counted over libpulse, not through Qt Multimedia.
 TEST(SoundServerOutputs, AreTheSinksTheServerLists) {
     QProcess pactl;
     pactl.start("pactl", {"list", "short", "sinks"});
