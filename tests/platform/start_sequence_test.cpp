@@ -52,6 +52,7 @@ struct Recorded {
     std::vector<std::int16_t> left, right;
     std::vector<double> ticked; // clock time of every tick
     bool underran = false;
+    double stalled_ms = 0; // how long the machine stood still while recording, where that moves sound
     int boxes = 0;
     std::uint32_t driver_error = 0;
     bool opened = false, present = false;
@@ -102,18 +103,26 @@ Recorded run_start_sequence(const PathCase& p, int ticks = 7) {
     run.left = testing::channel(both, 0, 2);
     run.right = testing::channel(both, 1, 2);
     run.underran = sound.engine().underruns() != underruns;
+    run.stalled_ms = recorder.stalled() ? recorder.longest_stall_ms() : 0;
     run.boxes = int(dialogs.shown.size());
     run.driver_error = small_port.last_error();
     return run;
 }
 
-// A machine too busy to feed the sound server leaves a gap in the sound; measure again then.
+// A machine too busy to feed the sound server, or one that stood still, leaves a gap in the sound;
+// measure again then.
 Recorded run_without_gaps(const PathCase& p, int ticks = 7) {
     Recorded run;
     for (int attempt = 0; attempt < 3; ++attempt) {
         run = run_start_sequence(p, ticks);
-        if (!run.underran) break;
-        std::fprintf(stderr, "%s: the sink ran dry, measuring again\n", p.name);
+        if (run.underran) {
+            std::fprintf(stderr, "%s: the sink ran dry, measuring again\n", p.name);
+        } else if (run.stalled_ms > 0 && attempt < 2) {
+            std::fprintf(stderr, "%s: the machine stood still for %.1f ms, measuring again\n", p.name,
+                         run.stalled_ms);
+        } else {
+            break;
+        }
     }
     return run;
 }

@@ -28,19 +28,23 @@ def run_teeing(command, env):
     return process.wait(), "".join(lines)
 
 
-def run_rerunning_failed(command, env):
-    """A GoogleTest run whose failed tests get one run more on the same desktop. PipeWire's PulseAudio
-    server, held up for a cycle on a machine busy with the whole suite, mixes silence in place of that
-    cycle without telling its client; a recording that caught it is not our fault, two in a row would be."""
+def run_rerunning_failed(command, env, runs_more=2):
+    """A GoogleTest run whose failed tests get up to two runs more on the same desktop, each of those that
+    still fail. The machines we test on are virtual ones that their host stops for 4 to 30 ms a few times a
+    minute; PipeWire's PulseAudio service then plays silence in place of a cycle without telling its
+    client. The recording tests measure again when they see the stop, but not every stop is seen from
+    inside. A recording
+    that caught one is not our fault; the same test failing three times in a row would be."""
     status, output = run_teeing(command, env)
-    failed = sorted(set(re.findall(r"^\[  FAILED  \] ([\w/.]+\.[\w/]+)", output, re.M)))
-    if status == 0 or not failed:
-        return status
-    again = [a for a in command if not a.startswith("--gtest_filter=")] + ["--gtest_filter=" + ":".join(failed)]
-    print("with_desktop: once more: %s" % " ".join(failed), flush=True)
-    status = subprocess.run(again, env=env).returncode
-    if status == 0:
-        print("with_desktop: passed when run once more: %s" % " ".join(failed), flush=True)
+    for _ in range(runs_more):
+        failed = sorted(set(re.findall(r"^\[  FAILED  \] ([\w/.]+\.[\w/]+)", output, re.M)))
+        if status == 0 or not failed:
+            return status
+        again = [a for a in command if not a.startswith("--gtest_filter=")] + ["--gtest_filter=" + ":".join(failed)]
+        print("with_desktop: once more: %s" % " ".join(failed), flush=True)
+        status, output = run_teeing(again, env)
+        if status == 0:
+            print("with_desktop: passed when run once more: %s" % " ".join(failed), flush=True)
     return status
 
 
@@ -51,7 +55,7 @@ def main():
     parser.add_argument("--rate", type=int, help="PipeWire's graph sample rate, fixed")
     parser.add_argument("--display", choices=DISPLAYS + ("none",), default="none")
     parser.add_argument("--rerun-failed-tests", action="store_true",
-                        help="give a GoogleTest run's failed tests one run more")
+                        help="give a GoogleTest run's failed tests up to two runs more")
     parser.add_argument("command", nargs=argparse.REMAINDER)
     args = parser.parse_args()
     command = args.command[1:] if args.command[:1] == ["--"] else args.command
