@@ -5,8 +5,8 @@
 // Meanwhile a real-time thread wakes every millisecond and notes how late it woke. The machines we test
 // on are virtual ones that their host stops now and then: a real-time thread woke 4 to 30 ms late a few
 // times a minute with nothing else running, longer than the sound servers' buffers here, so the server
-// plays silence in place of what it had no time to take, or plays it late. A recording made across such a stop says nothing
-// about our stream, and the tests measure again.
+// plays silence in place of what it had no time to take, or plays it late. A recording made across such
+// a stop says nothing about our stream, and the tests measure again.
 #include <pthread.h>
 #include <time.h>
 
