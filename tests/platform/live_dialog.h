@@ -97,14 +97,7 @@ template <class Body> Recording record(Body body, Channels channels = Channels::
             EXPECT_EQ(rec.samples, rec.right);
         }
         rec.underran = live.sound.engine().underruns() != underruns;
-        if (rec.underran) {
-            std::fprintf(stderr, "the sink ran dry, measuring again\n");
-        } else if (recorder.stalled() && attempt < 2) {
-            std::fprintf(stderr, "the machine stood still for %.1f ms, measuring again\n",
-                         recorder.longest_stall_ms());
-        } else {
-            break;
-        }
+        if (!measure_again("", rec.underran, recorder.longest_stall_ms(), attempt)) break;
     }
     return rec;
 }

@@ -52,7 +52,7 @@ struct Recorded {
     std::vector<std::int16_t> left, right;
     std::vector<double> ticked; // clock time of every tick
     bool underran = false;
-    double stalled_ms = 0; // how long the machine stood still while recording, where that moves sound
+    double stalled_ms = 0; // the longest the machine stood still while recording
     int boxes = 0;
     std::uint32_t driver_error = 0;
     bool opened = false, present = false;
@@ -103,7 +103,7 @@ Recorded run_start_sequence(const PathCase& p, int ticks = 7) {
     run.left = testing::channel(both, 0, 2);
     run.right = testing::channel(both, 1, 2);
     run.underran = sound.engine().underruns() != underruns;
-    run.stalled_ms = recorder.stalled() ? recorder.longest_stall_ms() : 0;
+    run.stalled_ms = recorder.longest_stall_ms();
     run.boxes = int(dialogs.shown.size());
     run.driver_error = small_port.last_error();
     return run;
@@ -115,14 +115,7 @@ Recorded run_without_gaps(const PathCase& p, int ticks = 7) {
     Recorded run;
     for (int attempt = 0; attempt < 3; ++attempt) {
         run = run_start_sequence(p, ticks);
-        if (run.underran) {
-            std::fprintf(stderr, "%s: the sink ran dry, measuring again\n", p.name);
-        } else if (run.stalled_ms > 0 && attempt < 2) {
-            std::fprintf(stderr, "%s: the machine stood still for %.1f ms, measuring again\n", p.name,
-                         run.stalled_ms);
-        } else {
-            break;
-        }
+        if (!testing::measure_again(std::string(p.name) + ": ", run.underran, run.stalled_ms, attempt)) break;
     }
     return run;
 }
