@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-45}
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVOR_CORE_ONLY=ON \
-  -DKELVOR_SANITIZE=ON -DKELVOR_FUZZ=ON ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} >/dev/null
+  -DKELVOR_SANITIZE=ON -DKELVOR_FUZZ=ON -DKELVOR_WERROR=ON ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} >/dev/null
 cmake --build build-fuzz --target results_fuzz
 
 mkdir -p build-fuzz/corpus/results

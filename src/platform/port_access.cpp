@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/common/text_format.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>
 #define KELVOR_HAVE_IOPERM 1
@@ -97,7 +99,8 @@ PortTrace::~PortTrace() {
 }
 
 void PortTrace::line(char dir, std::uint16_t port, std::uint8_t value) {
-    std::fprintf(file_, "%.3f %c %04X %02X\n", clock_.now_ms(), dir, port, value);
+    // The time through our own formatting: fprintf's "%f" would write a German desktop's decimal comma.
+    std::fprintf(file_, "%s %c %04X %02X\n", fixed_text(clock_.now_ms(), 3).c_str(), dir, port, value);
     std::fflush(file_); // a trace is read while the program runs, and after a crash
 }
 

@@ -1,7 +1,7 @@
 #include "core/common/text_format.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace kelvor {
@@ -24,11 +24,30 @@ std::string number_text(double value, int width) {
     return digits;
 }
 
+std::string fixed_text(double value, int decimals) {
+    char buffer[400]; // the longest double in fixed notation, with room for the decimals
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string("0");
+}
+
+std::string shortest_text(double value) {
+    if (value == std::trunc(value) && std::abs(value) < 1e15) return std::to_string(std::llround(value));
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string port_text(std::uint16_t port) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text = "$0000";
+    for (int i = 4; i >= 1; --i, port >>= 4)
+        text[i] = digits[port & 0xF];
+    return text;
+}
+
 std::string port_value_text(std::uint16_t port, std::uint8_t value) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "$%04X : %s%u", static_cast<unsigned>(port), value < 10 ? "  " : "",
-                  static_cast<unsigned>(value));
-    return buf;
+    return port_text(port) + " : " + (value < 10 ? "  " : "") + std::to_string(value);
 }
 
 double round_half_even(double value) {

@@ -1,18 +1,13 @@
 #include "core/profile/profile_file.h"
 
 #include <cmath>
-#include <cstdio>
 #include <sstream>
+
+#include "core/common/text_format.h"
 
 namespace kelvor::profile {
 
 namespace {
-
-std::string fixed(double value, int decimals) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    return buffer;
-}
 
 std::string optional_volume(const std::optional<int>& volume) {
     return volume ? std::to_string(*volume) : "unknown";
@@ -43,6 +38,12 @@ bool whole_number(const std::string& text, int low, int high, int& out) {
     return true;
 }
 
+// The decimal point: a comma too, as the versions that followed the desktop's locale wrote on a German
+// desktop ("14,25"), so a profile made there is still read.
+bool decimal_point(char c) {
+    return c == '.' || c == ',';
+}
+
 // A decimal number with an optional fraction ("14", "14.25", "-3.5"), within [low, high].
 bool decimal_number(const std::string& text, double low, double high, double& out) {
     if (text.empty() || text.size() > 20) return false;
@@ -51,7 +52,7 @@ bool decimal_number(const std::string& text, double low, double high, double& ou
     for (std::size_t i = at; i < text.size(); ++i) {
         if (text[i] >= '0' && text[i] <= '9')
             digits = true;
-        else if (text[i] == '.' && !point)
+        else if (decimal_point(text[i]) && !point)
             point = true;
         else
             return false;
@@ -61,7 +62,7 @@ bool decimal_number(const std::string& text, double low, double high, double& ou
     double value = 0, scale = 1;
     bool after_point = false;
     for (std::size_t i = at; i < text.size(); ++i) {
-        if (text[i] == '.') {
+        if (decimal_point(text[i])) {
             after_point = true;
             continue;
         }
@@ -167,8 +168,8 @@ std::string profile_text(const Profile& profile) {
             const Reference& r = profile.ear(left_ear)[index];
             if (r.runs <= 0) continue;
             out += std::string(left_ear ? "left " : "right ") +
-                   std::to_string(hearing::index_to_freq(index)) + " " + fixed(r.mean, 2) + " " +
-                   std::to_string(r.runs) + " " + fixed(r.spread, 2) + "\n";
+                   std::to_string(hearing::index_to_freq(index)) + " " + fixed_text(r.mean, 2) + " " +
+                   std::to_string(r.runs) + " " + fixed_text(r.spread, 2) + "\n";
         }
     return out;
 }

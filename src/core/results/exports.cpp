@@ -1,7 +1,6 @@
 #include "core/results/exports.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -74,15 +73,6 @@ constexpr const char* not_calibrated_here =
     "Not a hearing level: the chosen hearing level profile has no reference threshold at this ear and "
     "frequency, so the value is this program's test tone level in dB, not a hearing level.";
 constexpr const char* method_text = "Pure-tone threshold, ascending in 2 dB steps, headphones (Kelvor)";
-
-// A number as the shortest decimal text that reads back as the same value; whole values without a
-// fraction. Never the locale's separator.
-std::string decimal_text(double value) {
-    if (value == std::trunc(value) && std::abs(value) < 1e15) return std::to_string(std::llround(value));
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
 
 json number(double value) {
     if (value == std::trunc(value) && std::abs(value) < 1e15) return std::llround(value);
@@ -193,9 +183,9 @@ std::string results_csv(const hearing::TestState& state, const hearing::NormalsI
     for (const EarRecords& e : ears_of(state, normals)) {
         for_each_result(e.results, [&](std::size_t index, const hearing::TEarEntry& entry) {
             const std::optional<double> hl = hearing::hearing_level(normals, e.normals, e.results, index);
-            csv += std::string(e.ear.csv_name) + ',' + decimal_text(std::trunc(entry.freq)) + ',' +
-                   decimal_text(saved_level(entry)) + ',' + decimal_text(e.normals.norm.entries[index].level) +
-                   ',' + (hl ? decimal_text(*hl) : "") + ',' + csv_field(normals.profile_name) + "\r\n";
+            csv += std::string(e.ear.csv_name) + ',' + shortest_text(std::trunc(entry.freq)) + ',' +
+                   shortest_text(saved_level(entry)) + ',' + shortest_text(e.normals.norm.entries[index].level) +
+                   ',' + (hl ? shortest_text(*hl) : "") + ',' + csv_field(normals.profile_name) + "\r\n";
         });
     }
     return csv;

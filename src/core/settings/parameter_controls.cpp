@@ -1,19 +1,8 @@
 #include "core/settings/parameter_controls.h"
 
-#include <cstdio>
+#include "core/common/text_format.h"
 
 namespace kelvor::settings {
-
-namespace {
-
-// A port radio reads as its address in the program's hexadecimal notation: "$0388".
-std::string port_caption(std::uint16_t address) {
-    char text[8];
-    std::snprintf(text, sizeof text, "$%04X", address);
-    return text;
-}
-
-} // namespace
 
 // The dialog as it is designed: sound card and data stream preset, the AdLib port selected.
 ParameterControls::ParameterControls() {
@@ -56,7 +45,7 @@ ParameterControls::ParameterControls() {
 
     Port_Addr.caption = "Select OPL2 Sound Card Port:";
     for (std::size_t i = 0; i < port_choice_count; ++i)
-        ports[i].caption = port_caption(port_table[i].address);
+        ports[i].caption = port_text(port_table[i].address);
     ports[port_choice_default].checked = true;
     Test_port.caption = " AdLib Standard";
     active_Port.caption = "active Port : AdLib Standard";

@@ -116,7 +116,7 @@ TEST(ProfileFile, DamagedLinesNamedWithFileAndLine) {
         {"left 1000 49 1 0", "f, line 2: the mean"},
         {"left 1000 20 0 0", "f, line 2: the number of runs"},
         {"middle 1000 20 1 0", "f, line 2: the ear"},
-        {"left 1000 20,5 1 0", "f, line 2: the mean"},
+        {"left 1000 20,5.1 1 0", "f, line 2: the mean"},
         {"left 1000 20 1", "f, line 2: expected"},
         {"date = 2", "f, line 2: \"date\" is given twice"},
     };
@@ -196,6 +196,87 @@ TEST(HearingProfiles, ReferenceRunsMakeTheNormalValues) {
     profiles.before_first_tone();
     ASSERT_EQ(dialogs.shown.size(), before + 1);
     EXPECT_NE(dialogs.shown.back().find("volume of the sound output: 60 % -> 70 %"), std::string::npos);
+}
+
+// The roads by which a reference run becomes an ordinary test, a write that fails, and a reload.
+TEST(HearingProfiles, RunsThatCannotBeReferencesAndFilesThatCannotBeWritten) {
+    hearing::TestState state;
+    state.norm_values = ear_with({{1000, 0}});
+    MemoryStore store;
+    testing::FakeDialogs dialogs;
+    FixedConditions conditions;
+    HearingProfiles profiles({state, store, dialogs, conditions});
+    profiles.load();
+    auto run = [&](double level) {
+        state.results_li = ear_with({{1000, level}});
+        state.results_re = ear_with({{1000, level}});
+        profiles.sequence_complete();
+    };
+    ASSERT_TRUE(profiles.begin_reference_run("HD"));
+    profiles.before_first_tone();
+    run(20);
+    const std::string made = store.files.contents["HD.profile"];
+    ASSERT_NE(made.find("left 1000 20.00 1 0.00"), std::string::npos);
+
+    struct Case {
+        const char* what;
+        void (*change)(Conditions&);
+        const char* said; // the start of the message at Start
+    };
+    const Case cases[] = {
+        {"other conditions", [](Conditions& c) { c.sink = "sink-b"; },
+         "The profile \"HD\" was made under other"},
+        {"the PC speaker", [](Conditions& c) { c.output_path = "PC speaker"; },
+         "The PC speaker cannot be calibrated"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Conditions before = conditions.c;
+        ASSERT_TRUE(profiles.begin_reference_run("HD"));
+        c.change(conditions.c); // changed between the name and Start
+        profiles.before_first_tone();
+        EXPECT_EQ(dialogs.shown.back().rfind(c.said, 0), 0u) << dialogs.shown.back();
+        EXPECT_FALSE(profiles.reference_run_active());
+        run(40);
+        EXPECT_EQ(store.files.contents["HD.profile"], made); // an ordinary test: nothing folded in
+        conditions.c = before;
+    }
+
+    // A write that fails keeps the profile as it was, in the file and in use.
+    store.files.write_fails["HD.profile"] = "No space left on device";
+    ASSERT_TRUE(profiles.begin_reference_run("HD"));
+    profiles.before_first_tone();
+    run(30);
+    EXPECT_EQ(dialogs.shown.back(),
+              "The reference run could not be kept: /cfg/HD.profile: No space left on device");
+    EXPECT_EQ(store.files.contents["HD.profile"], made);
+    EXPECT_EQ(state.norm_of(hearing::ear_left).entries[10].level, 20);
+
+    // The choice survives a reload that still finds the profile, and falls to none when it is gone.
+    store.files.contents["AA.profile"] = "output = data stream\nleft 1000 10 1 0\n";
+    profiles.load();
+    EXPECT_EQ(profiles.choices(), (std::vector<std::string>{"none", "AA", "HD"}));
+    EXPECT_EQ(profiles.chosen_profile()->name, "HD");
+    store.files.contents.erase("HD.profile");
+    profiles.load();
+    EXPECT_EQ(profiles.chosen(), 0);
+    EXPECT_EQ(state.norm_of(hearing::ear_left).entries[10].level, 0);
+}
+
+// Hearing levels are whole dB, halves to the even neighbour.
+TEST(HearingProfiles, HearingLevelsRoundHalvesToEven) {
+    const std::pair<double, int> cases[] = {{12.5, 12}, {13.5, 14}, {-0.5, 0},
+                                            {-1.5, -2}, {7.25, 7},  {7.75, 8}};
+    for (const auto& [level, rounded] : cases) {
+        hearing::TestState state;
+        state.normals.profile_name = "HD";
+        state.normals.left.calibrated[10] = true;
+        state.normals.left.norm.entries[10].level = 20;
+        state.results_li = ear_with({{1000, 20 + level}});
+        const auto rows = results::hearing_level_rows(state, hearing::ear_left);
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].level_db_hl, rounded) << level;
+    }
 }
 
 } // namespace

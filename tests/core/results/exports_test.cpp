@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <regex>
+#include <set>
 
 #include "core/chart/curves.h"
 #include "core/results/exports.h"
@@ -72,6 +74,27 @@ TEST(Exports, FhirPanelAndMembers) {
         EXPECT_EQ(o["valueQuantity"]["code"], "dB");
     }
     EXPECT_EQ(bundle["entry"][3]["resource"]["valueQuantity"]["value"], 40);
+
+    // Identifiers: each entry its own, the same again for the same export, others for another moment;
+    // shaped as version 8 UUIDs of the RFC variant.
+    auto urls = [](const json& b) {
+        std::vector<std::string> out;
+        for (const json& entry : b["entry"])
+            out.push_back(entry["fullUrl"]);
+        return out;
+    };
+    const auto first = urls(bundle);
+    EXPECT_EQ(urls(rig.fhir()), first);
+    EXPECT_EQ(std::set<std::string>(first.begin(), first.end()).size(), first.size());
+    const auto other =
+        urls(json::parse(fhir_bundle(rig.state, rig.normals, {"Erika Muster", "2004-06-24T10:31:00+02:00"})));
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        EXPECT_NE(other[i], first[i]);
+        EXPECT_TRUE(std::regex_match(
+            first[i],
+            std::regex("urn:uuid:[0-9a-f]{8}-[0-9a-f]{4}-8[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}")))
+            << first[i];
+    }
 }
 
 TEST(Exports, FhirSaysWhatTheValuesAre) {
