@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAction>
+#include <QComboBox>
+#include <QDockWidget>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -52,7 +54,7 @@ void set_caption(QWidget* widget, const std::string& caption, bool placed) {
         if (button->text() != shown_as_is(caption)) button->setText(shown_as_is(caption));
     } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
         if (box->title() != shown_as_is(caption)) box->setTitle(shown_as_is(caption));
-    } else if (widget->isWindow()) {
+    } else if (qobject_cast<QDockWidget*>(widget) != nullptr || widget->isWindow()) {
         if (widget->windowTitle() != qt_text(caption)) widget->setWindowTitle(qt_text(caption));
     }
 }
@@ -152,6 +154,22 @@ void ControlBinding::bind(TextControl& control, QPlainTextEdit* widget, Options 
         control, widget, [&control] { return control.lines; }, options);
 }
 
+void ControlBinding::bind(ChoiceControl& control, QComboBox* widget, Options options) {
+    add(control, widget, options).mirror_more = [&control, widget] {
+        QStringList items;
+        for (const std::string& line : control.lines)
+            items << qt_text(line);
+        QStringList shown;
+        for (int i = 0; i < widget->count(); ++i)
+            shown << widget->itemText(i);
+        if (items != shown) {
+            widget->clear();
+            widget->addItems(items);
+        }
+        if (widget->currentIndex() != control.chosen) widget->setCurrentIndex(control.chosen);
+    };
+}
+
 void ControlBinding::bind_lines(Control& control, QPlainTextEdit* widget,
                                 std::function<std::vector<std::string>()> lines, Options options,
                                 bool follow_end) {
@@ -218,6 +236,10 @@ void ControlBinding::connect_commands(const CommandTable& table, HandlerRunner& 
                 connect(bar, &QAbstractSlider::actionTriggered, this, [run, bar](int action) {
                     if (action != QAbstractSlider::SliderNoAction) run(bar->sliderPosition());
                 });
+            break;
+        case CommandKind::choose:
+            if (auto* list = qobject_cast<QComboBox*>(widget))
+                connect(list, qOverload<int>(&QComboBox::activated), this, [run](int index) { run(index); });
             break;
         case CommandKind::step:
             for (auto [suffix, step] : {std::pair{"_up", 1}, std::pair{"_down", -1}})

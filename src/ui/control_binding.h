@@ -18,6 +18,7 @@
 class QAbstractButton;
 class QAbstractSlider;
 class QAction;
+class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
@@ -52,6 +53,7 @@ class ControlBinding : public QObject {
     void bind(RangeControl& control, QProgressBar* widget, Options options = {});
     void bind(TextControl& control, QLineEdit* widget, Options options = {});
     void bind(TextControl& control, QPlainTextEdit* widget, Options options = {});
+    void bind(ChoiceControl& control, QComboBox* widget, Options options = {});
     // A memo whose lines come from elsewhere. Its text is replaced only when the lines change, so the
     // user's scroll position survives the mirroring after every tick; `follow_end` brings the last line
     // into view after each change.

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDockWidget>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
@@ -253,11 +255,44 @@ void MessungWindow::build_menu() {
         if (hearing::is_menu_title(menu, entry)) {
             current = bar->addMenu(qt_text(entry.caption));
             current->setObjectName(qt_text(entry.name));
+            menus_[&entry] = current;
             binding_.bind(entry, current->menuAction());
         } else {
             binding_.bind(entry, current->addAction(qt_text(entry.caption)));
         }
     });
+}
+
+void MessungWindow::add_profiles(profile::HearingProfiles& profiles, const CommandTable& commands) {
+    profile::ProfileControls& p = profiles.controls();
+    QMenu* options = menus_.at(&c_.menu.Parameterwahl1);
+    binding_.bind(p.Referenzmessung1, options->addAction(qt_text(p.Referenzmessung1.caption)));
+
+    levels_panel_ = new QDockWidget(this);
+    levels_panel_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    auto* levels = new QPlainTextEdit(levels_panel_);
+    binding_.bind_lines(p.Hearing_Levels, levels, [&profiles] { return profiles.status_lines(); },
+                        {.place = false});
+    levels->setReadOnly(true);
+    levels->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Fixed columns: a frequency over each ear's hearing level.
+    levels->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    levels->setFixedHeight(levels->fontMetrics().lineSpacing() * 4 + 12);
+    levels_panel_->setWidget(levels);
+    addDockWidget(Qt::BottomDockWidgetArea, levels_panel_);
+    levels_panel_->hide(); // until a profile is chosen
+    binding_.bind(p.Hearing_Levels_Panel, levels_panel_, {.place = false});
+
+    binding_.connect_commands(commands, runner_);
+    sync();
+}
+
+// The window grows by the panel and shrinks back when it goes, so the controls above keep the room their
+// layout was made for.
+void MessungWindow::grow_by_levels_panel(bool shown) {
+    if (isMaximized() || isFullScreen()) return;
+    const int height = levels_panel_->sizeHint().height();
+    resize(width(), this->height() + (shown ? height : -height));
 }
 
 // ---------------------------------------------------------------- events
@@ -305,8 +340,11 @@ void MessungWindow::show_status_text() {
 }
 
 void MessungWindow::sync() {
+    const bool panel_was_shown = levels_panel_ != nullptr && !levels_panel_->isHidden();
     binding_.mirror();
     show_status_text();
+    if (levels_panel_ != nullptr && levels_panel_->isHidden() == panel_was_shown)
+        grow_by_levels_panel(!panel_was_shown);
 }
 
 } // namespace kelvor::ui

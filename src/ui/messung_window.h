@@ -6,15 +6,18 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <map>
 
 #include "core/common/commands.h"
 #include "core/hearing/messung.h"
+#include "core/profile/hearing_profiles.h"
 #include "ui/chart_image.h"
 #include "ui/control_binding.h"
 #include "ui/handler_runner.h"
 
 class QAbstractButton;
 class QCloseEvent;
+class QDockWidget;
 class QLabel;
 class QStatusBar;
 class QTimer;
@@ -66,6 +69,10 @@ class MessungWindow : public QMainWindow {
 
     QStatusBar* status_bar() const { return status_bar_; }
 
+    // The profiles' controls of this window: the reference run's item at the end of the options menu and
+    // the hearing level panel at the window's foot; `commands` is profile::profile_commands.
+    void add_profiles(profile::HearingProfiles& profiles, const CommandTable& commands);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -81,6 +88,7 @@ class MessungWindow : public QMainWindow {
     void run(void (hearing::TMessung::*handler)());
     void place_status_bar();
     void show_status_text();
+    void grow_by_levels_panel(bool shown);
 
     hearing::TMessung& m_;
     hearing::MessungControls& c_;
@@ -96,6 +104,8 @@ class MessungWindow : public QMainWindow {
     QTimer* timer1_ = nullptr;
     QTimer* timer2_ = nullptr;
     const Control* hovered_ = nullptr; // the control whose hint the status bar shows
+    std::map<const Control*, QMenu*> menus_; // by their titles
+    QDockWidget* levels_panel_ = nullptr;
     bool closed_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/parameter_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QShowEvent>
@@ -88,6 +89,7 @@ ParameterDialog::ParameterDialog(settings::TParameter& core, HandlerRunner& runn
     columns->setSpacing(10);
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
+    right_column_ = right;
     left->setSpacing(6);
     right->setSpacing(6);
     columns->addLayout(left);
@@ -141,7 +143,7 @@ ParameterDialog::ParameterDialog(settings::TParameter& core, HandlerRunner& runn
     // Wide enough for the longest port text in either language, so the window keeps its size.
     const QFontMetrics bold(test_port->font());
     const int text_width = bold.horizontalAdvance(
-        qt_text(settings::german_dialog_texts().active_prefix + settings::port_table[0].description));
+        qt_text(std::string(settings::text_in(settings::Text::active_port, true)) + settings::port_table[0].description));
     test_port->setMinimumWidth(text_width + 12);
     grid->addWidget(test_port, rows, 0, 1, 2);
     grid->addWidget(active_port, rows + 1, 0, 1, 2);
@@ -168,6 +170,16 @@ ParameterDialog::ParameterDialog(settings::TParameter& core, HandlerRunner& runn
 QWidget* ParameterDialog::widget_of(const std::string& name) const {
     const auto it = widgets_.find(name);
     return it == widgets_.end() ? nullptr : it->second;
+}
+
+void ParameterDialog::add_profiles(profile::ProfileControls& controls, const CommandTable& commands) {
+    auto* box = add(new QGroupBox(this), controls.Profile_Group);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(4, 2, 4, 4);
+    layout->addWidget(add(new QComboBox(box), controls.Profile_List));
+    right_column_->insertWidget(1, box); // below the port group
+    binding_.connect_commands(commands, runner_);
+    sync();
 }
 
 void ParameterDialog::mirror_form() {

@@ -6,9 +6,12 @@
 #include <map>
 #include <string>
 
+#include "core/profile/profile_controls.h"
 #include "core/settings/parameter.h"
 #include "ui/control_binding.h"
 #include "ui/handler_runner.h"
+
+class QVBoxLayout;
 
 namespace kelvor::ui {
 
@@ -23,6 +26,8 @@ class ParameterDialog : public QWidget {
     void sync();
     // The widget mirroring the control `name`, or null.
     QWidget* widget_of(const std::string& name) const;
+    // The profile list, below the port group; `commands` is profile::profile_commands.
+    void add_profiles(profile::ProfileControls& controls, const CommandTable& commands);
 
   protected:
     bool event(QEvent* event) override;
@@ -38,6 +43,7 @@ class ParameterDialog : public QWidget {
     HandlerRunner& runner_;
     ControlBinding binding_;
     std::map<std::string, QWidget*> widgets_;
+    QVBoxLayout* right_column_ = nullptr;
     int shown_requests_ = 0; // the logic's show requests already carried out
 };
 

@@ -1,6 +1,7 @@
 #include "ui/program.h"
 
 #include "core/hearing/messung_command_table.h"
+#include "core/profile/profile_commands.h"
 
 namespace kelvor::ui {
 
@@ -53,13 +54,17 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     window_host.attach(window.get());
     capture->set_widget(window->client_area());
     dialogs.set_parent(window.get());
+    name_prompt.set_parent(window.get());
     window->form_create();
 
     parameter_dialog = std::make_unique<ParameterDialog>(*parameter, runner, window.get());
     listener_window = std::make_unique<PortListenerWindow>(*listener, runner);
     // No profile is chosen at start; the list is read once the normal values exist.
     profiles->load();
-    profile_ui = new ProfileUi(*profiles, *messung, languages, runner, window.get(), parameter_dialog.get());
+    profile_commands = std::make_unique<profile::ProfileCommands>(*profiles, *messung, name_prompt);
+    const CommandTable commands = profile::profile_commands(*profile_commands);
+    window->add_profiles(*profiles, commands);
+    parameter_dialog->add_profiles(profiles->controls(), commands);
     runner.sync_views();
 }
 

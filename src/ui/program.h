@@ -13,6 +13,7 @@
 #include "core/hearing/messung.h"
 #include "core/port/small_port.h"
 #include "core/profile/hearing_profiles.h"
+#include "core/profile/profile_commands.h"
 #include "core/results/export_commands.h"
 #include "core/results/results_commands.h"
 #include "core/settings/language_tables.h"
@@ -32,7 +33,6 @@
 #include "ui/messung_window.h"
 #include "ui/parameter_dialog.h"
 #include "ui/port_listener_window.h"
-#include "ui/profile_ui.h"
 #include "ui/qt_dialogs.h"
 #include "ui/widget_capture.h"
 
@@ -59,6 +59,7 @@ class Program {
     settings::Languages languages;
     HandlerRunner runner;
     QtDialogs dialogs{runner};
+    QtNamePrompt name_prompt{runner};
     std::unique_ptr<tone::WaveStream> waves;
     std::unique_ptr<tone::ToneOutput> tone;
     platform::WorkingFolderFiles files;
@@ -87,7 +88,7 @@ class Program {
     std::unique_ptr<MessungWindow> window;
     std::unique_ptr<ParameterDialog> parameter_dialog;
     std::unique_ptr<PortListenerWindow> listener_window;
-    ProfileUi* profile_ui = nullptr; // owned by the main window
+    std::unique_ptr<profile::ProfileCommands> profile_commands;
 };
 
 } // namespace kelvor::ui

@@ -1,7 +1,12 @@
 #include "ui/qt_dialogs.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "ui/control_binding.h"
 
@@ -17,6 +22,29 @@ void QtDialogs::message_box(const std::string& text) {
         ok->setAccessibleDescription("OK");
     }
     box.exec();
+}
+
+std::optional<std::string> QtNamePrompt::ask(host::NamePromptControls& c) {
+    runner_.sync_views();
+    ControlBinding binding; // outlives the dialog, whose widgets it watches
+    QDialog dialog(parent_);
+    binding.bind(c.form, &dialog, {.place = false});
+    auto* label = new QLabel(qt_text(c.name.caption), &dialog);
+    auto* edit = new QLineEdit(&dialog);
+    binding.bind(c.name, edit, {.place = false});
+    label->setBuddy(edit);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    binding.bind(c.ok, buttons->button(QDialogButtonBox::Ok), {.place = false});
+    binding.bind(c.cancel, buttons->button(QDialogButtonBox::Cancel), {.place = false});
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(label);
+    layout->addWidget(edit);
+    layout->addWidget(buttons);
+    binding.mirror();
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return edit->text().trimmed().toStdString();
 }
 
 } // namespace kelvor::ui

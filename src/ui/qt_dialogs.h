@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/host/dialogs.h"
+#include "core/host/name_prompt.h"
 #include "ui/handler_runner.h"
 
 namespace kelvor::ui {
@@ -19,6 +20,19 @@ class QtDialogs final : public host::Dialogs {
     void set_parent(QWidget* parent) { parent_ = parent; }
 
     void message_box(const std::string& text) override;
+
+  private:
+    HandlerRunner& runner_;
+    QWidget* parent_;
+};
+
+// The dialog that asks for a name, its controls bound like every window's.
+class QtNamePrompt final : public host::NamePrompt {
+  public:
+    explicit QtNamePrompt(HandlerRunner& runner, QWidget* parent = nullptr) : runner_(runner), parent_(parent) {}
+    void set_parent(QWidget* parent) { parent_ = parent; }
+
+    std::optional<std::string> ask(host::NamePromptControls& controls) override;
 
   private:
     HandlerRunner& runner_;

@@ -61,4 +61,10 @@ struct TextControl : Control {
     std::vector<std::string> lines;
 };
 
+// Drop-down lists: their items, one a line, and the index of the one chosen.
+struct ChoiceControl : TextControl {
+    using TextControl::TextControl;
+    int chosen = 0;
+};
+
 } // namespace kelvor

@@ -61,8 +61,9 @@ MessungMenu::MessungMenu() {
     lesen1.caption = "lesen";
     zeichnenauto1.caption = "zeichnen : auto";
     zeichnenman1.caption = "zeichnen : man";
-    for (const ExportCaption& e : export_captions)
-        (this->*e.item).caption = e.german;
+    PDFspeichern1.caption = settings::text_in(settings::Text::save_pdf, true);
+    CSVspeichern1.caption = settings::text_in(settings::Text::save_csv, true);
+    FHIRspeichern1.caption = settings::text_in(settings::Text::save_fhir, true);
     Lautstrke1.caption = "Lautstärke";
     N1dB1.caption = "+ 1 dB";
     N6dB1.caption = "- 6 dB";

@@ -79,19 +79,6 @@ struct MessungMenu {
     MessungMenu();
 };
 
-// The captions of the menu items added beyond the language tables' slots, in both languages.
-struct ExportCaption {
-    Control MessungMenu::*item;
-    const char* german;
-    const char* english;
-};
-inline constexpr ExportCaption export_captions[] = {
-    {&MessungMenu::PDFspeichern1, "als PDF speichern (Kelvor.pdf)", "save as PDF (Kelvor.pdf)"},
-    {&MessungMenu::CSVspeichern1, "als CSV speichern (Kelvor.csv)", "save as CSV (Kelvor.csv)"},
-    {&MessungMenu::FHIRspeichern1, "als FHIR-Audiogramm speichern (Kelvor.fhir.json)",
-     "save as FHIR audiogram (Kelvor.fhir.json)"},
-};
-
 struct MessungControls {
     MessungControls();
 

@@ -28,53 +28,60 @@ constexpr int label_left_long = 2;
 void TMessung::apply_language() {
     const settings::TextTable& t = languages_.current();
     MessungMenu& m = c_.menu;
+    using namespace settings;
     // slot -> the controls and menu items whose caption it is
-    const std::pair<int, std::vector<Control*>> captions[] = {
-        {0, {&c_.speichern, &m.speichern1}},
-        {1, {&c_.Drucken, &m.drucken1}},
-        {2, {&c_.ok_select}},
-        {4, {&c_.clear_li}},
-        {5, {&c_.clear_re}},
-        {6, {&c_.Messung_li}},
-        {7, {&c_.Messung_re}},
-        {8, {&c_.Messung_}},
-        {9, {&c_.Frequenz_, &m.Frequenz1}},
-        {13, {&m.Programm1}},
-        {14, {&m.Start1}},
-        {15, {&m.beenden1}},
-        {16, {&m.Bildschirmdrucken1}},
-        {17, {&m.Bildschirmspeichern1}},
-        {18, {&m.Justierung1kHz12dB1}},
-        {19, {&m.MessMenu}},
-        {20, {&m.neu1}},
-        {21, {&m.zeichnen1}},
-        {22, {&m.lesen1}},
-        {23, {&m.zeichnenauto1}},
-        {24, {&m.zeichnenman1}},
-        {25, {&m.Lautstrke1}},
-        {26, {&m.anzeigen1, &m.anzeigen2}},
-        {27, {&m.ausblenden1, &m.ausblenden2}},
-        {28, {&m.kleiner1}},
-        {29, {&m.grer1}},
-        {30, {&m.Messpunkt1}},
-        {31, {&m.auswhlen1}},
-        {32, {&c_.f_extended}},
-        {33, {&c_.auto_}},
-        {34, {&c_.f_fine}},
-        {35, {&m.Parameterwahl1}},
-        {36, {&m.DevMethPorts}},
-        {37, {&m.WWWHomepage1}},
+    const std::pair<settings::Slot, std::vector<Control*>> captions[] = {
+        {slot_save, {&c_.speichern, &m.speichern1}},
+        {slot_print, {&c_.Drucken, &m.drucken1}},
+        {slot_ok_detected, {&c_.ok_select}},
+        {slot_clear_left, {&c_.clear_li}},
+        {slot_clear_right, {&c_.clear_re}},
+        {slot_sample_left, {&c_.Messung_li}},
+        {slot_sample_right, {&c_.Messung_re}},
+        {slot_data_logging, {&c_.Messung_}},
+        {slot_frequency, {&c_.Frequenz_, &m.Frequenz1}},
+        {slot_program, {&m.Programm1}},
+        {slot_start, {&m.Start1}},
+        {slot_exit, {&m.beenden1}},
+        {slot_print_screen, {&m.Bildschirmdrucken1}},
+        {slot_save_screen, {&m.Bildschirmspeichern1}},
+        {slot_adjustment, {&m.Justierung1kHz12dB1}},
+        {slot_chart, {&m.MessMenu}},
+        {slot_new, {&m.neu1}},
+        {slot_draw, {&m.zeichnen1}},
+        {slot_read, {&m.lesen1}},
+        {slot_draw_auto, {&m.zeichnenauto1}},
+        {slot_draw_manual, {&m.zeichnenman1}},
+        {slot_volume, {&m.Lautstrke1}},
+        {slot_display, {&m.anzeigen1, &m.anzeigen2}},
+        {slot_hide, {&m.ausblenden1, &m.ausblenden2}},
+        {slot_lower, {&m.kleiner1}},
+        {slot_higher, {&m.grer1}},
+        {slot_data_point, {&m.Messpunkt1}},
+        {slot_select, {&m.auswhlen1}},
+        {slot_extended, {&c_.f_extended}},
+        {slot_automatic, {&c_.auto_}},
+        {slot_fine, {&c_.f_fine}},
+        {slot_options, {&m.Parameterwahl1}},
+        {slot_devices, {&m.DevMethPorts}},
+        {slot_home_page, {&m.WWWHomepage1}},
     };
     for (const auto& [slot, controls] : captions)
         for (Control* control : controls)
-            control->caption = t[static_cast<std::size_t>(slot)];
-    for (const ExportCaption& e : export_captions)
-        (m.*e.item).caption = languages_.german() ? e.german : e.english;
+            control->caption = t[slot];
+    // text -> the menu items beyond the tables' slots
+    const std::pair<Text, Control*> more[] = {
+        {Text::save_pdf, &m.PDFspeichern1},
+        {Text::save_csv, &m.CSVspeichern1},
+        {Text::save_fhir, &m.FHIRspeichern1},
+    };
+    for (const auto& [text, control] : more)
+        control->caption = languages_.text(text);
 
     // A long label starts nearer the panel's edge so that it fits.
     c_.Messung_.bounds.left =
-        character_count(t[8]) < long_label_characters ? label_left_short : label_left_long;
-    help_address_ = help_page_address(t[settings::slot_help_page]);
+        character_count(t[slot_data_logging]) < long_label_characters ? label_left_short : label_left_long;
+    help_address_ = help_page_address(t[slot_help_page]);
 }
 
 void TMessung::switch_language(bool german) {
@@ -84,6 +91,7 @@ void TMessung::switch_language(bool german) {
         languages_.use_english();
     apply_language();
     settings_.use_language(german);
+    if (profile_ != nullptr) profile_->use_language(german);
     redraw_chart(ear_left);
     chart_.draw_line(ear_left, s_.results_li, colours::blue);
     redraw_chart(ear_right);

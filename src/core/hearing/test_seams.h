@@ -69,6 +69,8 @@ class ProfileHooks {
     virtual void before_first_tone() = 0;
     // The automatic sequence has finished the right ear: the run is complete.
     virtual void sequence_complete() = 0;
+    // The window's language switch: the profiles' texts follow it.
+    virtual void use_language(bool /*german*/) {}
 };
 
 // What the range switching reads from the output settings dialog's radio buttons.

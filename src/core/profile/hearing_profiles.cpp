@@ -9,9 +9,13 @@
 #include "core/host/sound_server.h"
 #include "core/profile/profile_file.h"
 #include "core/results/hearing_levels.h"
+#include "core/settings/interface_texts.h"
 #include "core/tone/output_settings.h"
 
 namespace kelvor::profile {
+
+using settings::Text;
+using settings::text_in;
 
 namespace {
 
@@ -27,6 +31,16 @@ std::string joined(const std::vector<std::string>& items) {
     for (const auto& item : items)
         out += (out.empty() ? "" : ", ") + item;
     return out;
+}
+
+// What the charts draw: the profile's references, or nothing of a profile.
+std::string normals_drawn(const hearing::NormalsInUse& normals) {
+    std::string drawn = normals.profile_name;
+    if (!drawn.empty())
+        for (const auto* ear : {&normals.left, &normals.right})
+            for (const auto& entry : ear->norm.entries)
+                drawn += ";" + std::to_string(entry.level);
+    return drawn;
 }
 
 } // namespace
@@ -51,7 +65,28 @@ Conditions LiveConditions::now() {
 
 HearingProfiles::HearingProfiles(const ProfileServices& services)
     : state_(services.state), store_(services.store), dialogs_(services.dialogs),
-      conditions_(services.conditions) {}
+      conditions_(services.conditions) {
+    use_language(false);
+}
+
+void HearingProfiles::use_language(bool german) {
+    german_ = german;
+    c_.Referenzmessung1.caption = text_in(Text::reference_item, german);
+    c_.Profile_Group.caption = c_.Profile_List.caption = text_in(Text::profile_list, german);
+    c_.Hearing_Levels_Panel.caption = c_.Hearing_Levels.caption = text_in(Text::levels_panel, german);
+    host::NamePromptControls& prompt = c_.reference_name;
+    prompt.form.caption = text_in(Text::reference_name_title, german);
+    prompt.name.caption = text_in(Text::reference_name_label, german);
+    prompt.ok.caption = text_in(Text::name_ok, german);
+    prompt.cancel.caption = text_in(Text::name_cancel, german);
+    show_choices();
+}
+
+void HearingProfiles::show_choices() {
+    c_.Profile_List.lines = choices();
+    c_.Profile_List.chosen = chosen_;
+    c_.Hearing_Levels_Panel.visible = chosen_profile() != nullptr;
+}
 
 void HearingProfiles::load() {
     const std::string chosen_name = chosen_profile() != nullptr ? chosen_profile()->name : std::string();
@@ -85,22 +120,11 @@ void HearingProfiles::load() {
     for (std::size_t i = 0; i < profiles_.size(); ++i)
         if (!chosen_name.empty() && profiles_[i].name == chosen_name) chosen_ = static_cast<int>(i) + 1;
     apply();
-    if (!errors.empty())
-        say("These hearing level profiles could not be read and are left out (the files stay as they are):" +
-                bullet_list(errors),
-            "Diese Hörpegel-Profile konnten nicht gelesen werden und bleiben unbenutzt (die Dateien bleiben, "
-            "wie "
-            "sie sind):" +
-                bullet_list(errors));
-}
-
-const std::string& HearingProfiles::text_none() const {
-    static const std::string english = "none", german = "keines";
-    return german_ ? german : english;
+    if (!errors.empty()) say(text_in(Text::profiles_unreadable, german_, {bullet_list(errors)}));
 }
 
 std::vector<std::string> HearingProfiles::choices() const {
-    std::vector<std::string> out{text_none()};
+    std::vector<std::string> out{text_in(Text::profile_none, german_)};
     for (const auto& p : profiles_)
         out.push_back(p.name);
     return out;
@@ -116,49 +140,32 @@ void HearingProfiles::choose(int choice) {
 }
 
 void HearingProfiles::apply() {
+    const std::string before = normals_drawn(state_.normals);
     state_.normals = normals_for(chosen_profile(), state_.norm_values);
+    show_choices();
+    if (redraw_ && normals_drawn(state_.normals) != before) redraw_();
 }
 
 std::string HearingProfiles::reference_intro() const {
-    if (german_)
-        return "Referenzmessung: Sie eicht die Kopfhörer dieses Computers für Hörpegel in dB HL.\n"
-               "Teilnehmen darf, wer 18 bis 30 Jahre alt ist und kein bekanntes Hörproblem hat; die Messung "
-               "braucht einen ruhigen Raum.\n"
-               "Die Messung läuft wie der automatische Test über beide Ohren. Die jetzigen Messwerte werden "
-               "dabei gelöscht. Lautstärken, Ausgang und Kopfhörer bleiben danach so, wie sie jetzt sind.";
-    return "Reference run: it calibrates this computer's headphones for hearing levels in dB HL.\n"
-           "Who may take it: 18 to 30 years old, no known hearing problem, in a quiet room.\n"
-           "The run is the automatic test over both ears. The results now shown are cleared. Leave the "
-           "volumes, "
-           "the output and the headphones as they are now, also for later tests.";
+    return text_in(Text::reference_intro, german_);
 }
 
 void HearingProfiles::show_reference_intro() {
     dialogs_.message_box(reference_intro());
 }
 
-void HearingProfiles::say(const std::string& english, const std::string& german) {
-    dialogs_.message_box(german_ ? german : english);
+void HearingProfiles::say(const std::string& text) {
+    dialogs_.message_box(text);
 }
 
 bool HearingProfiles::begin_reference_run(const std::string& name) {
     reference_name_.reset();
     if (!valid_profile_name(name)) {
-        say("\"" + name +
-                "\" cannot be a profile name: use 1 to 60 letters, digits, blanks, '-', '_', '.', '(' or "
-                "')'.",
-            "\"" + name +
-                "\" kann kein Profilname sein: 1 bis 60 Buchstaben, Ziffern, Leerzeichen, '-', '_', '.', "
-                "'(' oder ')'.");
+        say(text_in(Text::bad_profile_name, german_, {name}));
         return false;
     }
     if (conditions_.now().output_path == "PC speaker") {
-        say("The PC speaker has no volume control and cannot be calibrated: choose the data stream or the "
-            "OPL2 "
-            "sound card for a reference run.",
-            "Der PC-Lautsprecher hat keine Lautstärkeregelung und kann nicht geeicht werden: wählen Sie für "
-            "die "
-            "Referenzmessung den Datenstrom oder die OPL2-Soundkarte.");
+        say(text_in(Text::speaker_no_reference, german_));
         return false;
     }
     reference_name_ = name;
@@ -172,24 +179,14 @@ void HearingProfiles::before_first_tone() {
     if (reference_name_) {
         if (now.output_path == "PC speaker") {
             reference_name_.reset();
-            say("The PC speaker cannot be calibrated: this run is an ordinary test, not a reference run.",
-                "Der PC-Lautsprecher kann nicht geeicht werden: diese Messung ist ein gewöhnlicher Test, "
-                "keine "
-                "Referenzmessung.");
+            say(text_in(Text::speaker_ordinary_test, german_));
             return;
         }
         for (const auto& p : profiles_) {
             if (p.name != *reference_name_) continue;
             const auto differences = compare_conditions(p.conditions, now, german_);
             if (differences.empty()) return;
-            say("The profile \"" + p.name +
-                    "\" was made under other conditions; a reference run now would mix "
-                    "them. This run is an ordinary test. What differs:" +
-                    bullet_list(differences),
-                "Das Profil \"" + p.name +
-                    "\" wurde unter anderen Bedingungen erstellt; eine Referenzmessung "
-                    "jetzt würde sie mischen. Diese Messung ist ein gewöhnlicher Test. Was abweicht:" +
-                    bullet_list(differences));
+            say(text_in(Text::reference_conditions_differ, german_, {p.name, bullet_list(differences)}));
             reference_name_.reset();
             return;
         }
@@ -199,12 +196,7 @@ void HearingProfiles::before_first_tone() {
     if (profile == nullptr) return;
     const auto differences = compare_conditions(profile->conditions, now, german_);
     if (differences.empty()) return;
-    say("The conditions differ from those of the hearing level profile \"" + profile->name +
-            "\"; its hearing levels hold only under its own conditions. What differs:" +
-            bullet_list(differences),
-        "Die Bedingungen weichen von denen des Hörpegel-Profils \"" + profile->name +
-            "\" ab; seine Hörpegel gelten nur unter seinen eigenen Bedingungen. Was abweicht:" +
-            bullet_list(differences));
+    say(text_in(Text::profile_conditions_differ, german_, {profile->name, bullet_list(differences)}));
 }
 
 void HearingProfiles::sequence_complete() {
@@ -222,14 +214,12 @@ void HearingProfiles::sequence_complete() {
     updated.conditions = conditions_.now();
     if (outcome.kept.empty()) updated.conditions.date = date;
 
-    std::string english, german;
+    std::string message;
     if (!outcome.kept.empty()) {
         const std::string file = name + profile_file_suffix;
         const host::WriteResult written = store_.replace_file(file, profile_text(updated));
         if (!written.ok()) {
-            say("The reference run could not be kept: " + store_.path_of(file) + ": " + written.error,
-                "Die Referenzmessung konnte nicht gespeichert werden: " + store_.path_of(file) + ": " +
-                    written.error);
+            say(text_in(Text::reference_not_written, german_, {store_.path_of(file), written.error}));
             return;
         }
         if (existing != profiles_.end())
@@ -244,41 +234,24 @@ void HearingProfiles::sequence_complete() {
         for (std::size_t i = 0; i < profiles_.size(); ++i)
             if (profiles_[i].name == name) chosen_ = static_cast<int>(i) + 1;
         apply();
-        english = "Reference run added to the hearing level profile \"" + name + "\" (" +
-                  std::to_string(outcome.kept.size()) + " thresholds kept); the profile is now in use.";
-        german = "Referenzmessung in das Hörpegel-Profil \"" + name + "\" aufgenommen (" +
-                 std::to_string(outcome.kept.size()) +
-                 " Schwellen übernommen); das Profil ist jetzt in Gebrauch.";
+        message = text_in(Text::reference_added, german_, {name, std::to_string(outcome.kept.size())});
     } else {
-        english = "The reference run kept no threshold: the profile \"" + name + "\" is unchanged.";
-        german = "Die Referenzmessung ergab keine brauchbare Schwelle: das Profil \"" + name +
-                 "\" bleibt unverändert.";
+        message = text_in(Text::reference_kept_nothing, german_, {name});
     }
-    if (!outcome.too_loud.empty()) {
-        english +=
-            "\nHeard at once, at 0 or 2 dB: the volume is too high for a reference there, nothing was kept "
-            "of: " +
-            joined(outcome.too_loud) + ". Turn the volume down and run it again.";
-        german +=
-            "\nSofort gehört, bei 0 oder 2 dB: die Lautstärke ist dort zu hoch für eine Referenz, nichts "
-            "übernommen von: " +
-            joined(outcome.too_loud) + ". Lautstärke verringern und wiederholen.";
-    }
-    if (!outcome.not_heard.empty()) {
-        english += "\nNot heard even at 48 dB, nothing was kept of: " + joined(outcome.not_heard) + ".";
-        german += "\nAuch bei 48 dB nicht gehört, nichts übernommen von: " + joined(outcome.not_heard) + ".";
-    }
-    say(english, german);
+    if (!outcome.too_loud.empty()) message += text_in(Text::reference_too_loud, german_, {joined(outcome.too_loud)});
+    if (!outcome.not_heard.empty())
+        message += text_in(Text::reference_not_heard, german_, {joined(outcome.not_heard)});
+    say(message);
 }
 
-std::string HearingProfiles::status_text() const {
+std::vector<std::string> HearingProfiles::status_lines() const {
     const Profile* profile = chosen_profile();
     if (profile == nullptr) return {};
     // A small table in fixed columns: a row of frequencies (every one measured on either ear, highest
     // first) and a row per ear.
     const auto left = results::hearing_level_rows(state_, hearing::ear_left);
     const auto right = results::hearing_level_rows(state_, hearing::ear_right);
-    const char* unknown = german_ ? "n.k." : "n.c.";
+    const char* unknown = text_in(Text::not_calibrated_short, german_);
     auto cell = [&](const std::vector<results::HearingLevelRow>& rows, std::uint8_t index) {
         for (const auto& row : rows)
             if (row.index == index)
@@ -286,17 +259,23 @@ std::string HearingProfiles::status_text() const {
         return std::string(6, ' ');
     };
     std::string hz = "Hz    ";
-    std::string left_row = german_ ? "links " : "left  ";
-    std::string right_row = german_ ? "rechts" : "right ";
+    std::string left_row = text_in(Text::levels_left, german_);
+    std::string right_row = text_in(Text::levels_right, german_);
     for (std::uint8_t index = hearing::freq_index_count; index >= 1; --index) {
         if (cell(left, index) == std::string(6, ' ') && cell(right, index) == std::string(6, ' ')) continue;
         hz += number_text(hearing::index_to_freq(index), 6);
         left_row += cell(left, index);
         right_row += cell(right, index);
     }
-    return (german_ ? "Hörpegel-Profil: " : "Hearing level profile: ") + profile->name +
-           (german_ ? "   (dB HL; n.k. = nicht kalibriert)" : "   (dB HL; n.c. = not calibrated)") + "\n" +
-           hz + "\n" + left_row + "\n" + right_row;
+    return {text_in(Text::levels_heading, german_, {profile->name, unknown, text_in(Text::not_calibrated, german_)}),
+            hz, left_row, right_row};
+}
+
+std::string HearingProfiles::status_text() const {
+    std::string text;
+    for (const std::string& line : status_lines())
+        text += (text.empty() ? "" : "\n") + line;
+    return text;
 }
 
 } // namespace kelvor::profile

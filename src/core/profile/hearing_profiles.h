@@ -3,6 +3,7 @@
 // folder at start, one chosen (or none, at every start), the chosen one's references turned into the
 // normal values of both ears, the conditions checked at Start, and reference runs folded into a profile
 // and written back.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "core/hearing/test_seams.h"
 #include "core/hearing/test_state.h"
 #include "core/profile/profile.h"
+#include "core/profile/profile_controls.h"
 #include "core/settings/parameter_controls.h"
 
 namespace kelvor::host {
@@ -61,9 +63,10 @@ class HearingProfiles final : public hearing::ProfileHooks {
   public:
     explicit HearingProfiles(const ProfileServices& services);
 
-    // The message texts follow this language.
-    void use_german(bool german) { german_ = german; }
-    bool german() const { return german_; }
+    // The list, the panel and the captions, kept current by every change below.
+    ProfileControls& controls() { return c_; }
+    // Runs whenever the chosen profile's normal values replace others: the charts draw them.
+    void redraw_with(std::function<void()> redraw) { redraw_ = std::move(redraw); }
 
     // Reads every profile file; damaged ones are named, with their line, in one message and left out (and
     // left as they are). Keeps the choice when the chosen profile is still there, else chooses none.
@@ -87,15 +90,18 @@ class HearingProfiles final : public hearing::ProfileHooks {
     // hearing::ProfileHooks
     void before_first_tone() override;
     void sequence_complete() override;
+    // Captions, the list's "none" and the messages from now on.
+    void use_language(bool german) override;
 
     // The window's display: the profile in use and, per ear, the hearing level at every measured scale
     // position. Empty while none is chosen.
     std::string status_text() const;
+    std::vector<std::string> status_lines() const;
 
   private:
-    const std::string& text_none() const;
     void apply();
-    void say(const std::string& english, const std::string& german);
+    void show_choices();
+    void say(const std::string& text);
 
     hearing::TestState& state_;
     host::ProfileStore& store_;
@@ -105,6 +111,8 @@ class HearingProfiles final : public hearing::ProfileHooks {
     int chosen_ = 0;
     bool german_ = false;
     std::optional<std::string> reference_name_;
+    ProfileControls c_;
+    std::function<void()> redraw_;
 };
 
 } // namespace kelvor::profile

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/common/text_format.h"
+#include "core/settings/interface_texts.h"
 
 namespace kelvor::profile {
 
@@ -25,23 +26,22 @@ std::string point_text(bool left_ear, std::uint8_t index) {
 } // namespace
 
 std::vector<std::string> compare_conditions(const Conditions& profile, const Conditions& now, bool german) {
+    using settings::Text;
     std::vector<std::string> out;
-    const auto on_off = [german](bool on) {
-        return std::string(on ? (german ? "ein" : "on") : (german ? "aus" : "off"));
-    };
-    differ(out, german ? "Ausgang" : "output", profile.output_path, now.output_path);
-    differ(out, german ? "Lautstärke des Datenstroms" : "volume of the data stream",
-           std::to_string(profile.cal_volume) + " %", std::to_string(now.cal_volume) + " %");
+    const auto what = [german](Text id) { return settings::text_in(id, german); };
+    const auto on_off = [&what](bool on) { return std::string(what(on ? Text::condition_on : Text::condition_off)); };
+    differ(out, what(Text::condition_output), profile.output_path, now.output_path);
+    differ(out, what(Text::condition_cal_volume), std::to_string(profile.cal_volume) + " %",
+           std::to_string(now.cal_volume) + " %");
     if (!profile.sink.empty() && !now.sink.empty())
-        differ(out, german ? "Audioausgang" : "sound output", profile.sink, now.sink);
+        differ(out, what(Text::condition_sink), profile.sink, now.sink);
     if (profile.sink_volume && now.sink_volume)
-        differ(out, german ? "Lautstärke des Audioausgangs" : "volume of the sound output",
-               volume_text(profile.sink_volume), volume_text(now.sink_volume));
+        differ(out, what(Text::condition_sink_volume), volume_text(profile.sink_volume),
+               volume_text(now.sink_volume));
     if (profile.stream_volume && now.stream_volume)
-        differ(out, german ? "Lautstärke von Kelvors Strom" : "volume of Kelvor's stream",
-               volume_text(profile.stream_volume), volume_text(now.stream_volume));
-    differ(out, german ? "Ton nur auf dem geprüften Ohr" : "tone to the tested ear only",
-           on_off(profile.ear_routing), on_off(now.ear_routing));
+        differ(out, what(Text::condition_stream_volume), volume_text(profile.stream_volume),
+               volume_text(now.stream_volume));
+    differ(out, what(Text::condition_ear_routing), on_off(profile.ear_routing), on_off(now.ear_routing));
     return out;
 }
 

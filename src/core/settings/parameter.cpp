@@ -13,58 +13,6 @@
 
 namespace kelvor::settings {
 
-namespace {
-
-// Slots of the main language tables that name the dialog's controls; the menu command that opens the
-// dialog applies them.
-constexpr int slot_sound_card = 40;
-constexpr int slot_pc_speaker = 41;
-constexpr int slot_output_method = 42;
-constexpr int slot_output_device = 43;
-constexpr int slot_direct_port = 44;
-constexpr int slot_port_driver = 45;
-constexpr int slot_data_stream = 46;
-constexpr int slot_port_drivers = 47;
-constexpr int slot_calibration = 48;
-constexpr int slot_opl2_port = 49;
-
-} // namespace
-
-const DialogTexts& english_dialog_texts() {
-    static const DialogTexts texts{"Select Sound Card Port: ", "o.k. select", "Cancel", "active Port: "};
-    return texts;
-}
-
-const DialogTexts& german_dialog_texts() {
-    static const DialogTexts texts{"Soundkarten Port auswählen: ", "übernehmen", "aufheben",
-                                   "aktiver Port: "};
-    return texts;
-}
-
-const OptionTexts& english_option_texts() {
-    static const OptionTexts texts{
-        "Tone to the tested ear only",
-        "The tone sounds on the side of the ear under test only; the other side stays silent.",
-        "Not with real ports: the sound card and the PC speaker sound by themselves, not through this "
-        "program's sound output.",
-        "Soft tone onsets (20 ms)",
-        "The data stream's tone fades in and out over 20 ms. The sound card's chip keeps its own envelope "
-        "and the PC speaker its edges, as the hardware makes them."};
-    return texts;
-}
-
-const OptionTexts& german_option_texts() {
-    static const OptionTexts texts{
-        "Ton nur auf dem geprüften Ohr",
-        "Der Ton erklingt nur auf der Seite des geprüften Ohrs; die andere Seite bleibt still.",
-        "Nicht mit echten Ports: Soundkarte und PC-Lautsprecher klingen selbst, nicht über die Tonausgabe "
-        "dieses Programms.",
-        "Weicher Toneinsatz (20 ms)",
-        "Der Ton des Data Streams wird über 20 ms ein- und ausgeblendet. Der Chip der Soundkarte behält "
-        "seine eigene Hüllkurve und der PC-Lautsprecher seine Flanken, wie die Hardware sie macht."};
-    return texts;
-}
-
 TParameter::TParameter(const ParameterServices& services)
     : s_(services.state), tone_(services.tone), system_(services.system), dialogs_(services.dialogs),
       routing_(services.routing), dlg_port_(port_table[port_choice_default].address),
@@ -172,7 +120,7 @@ void TParameter::set_port(std::uint16_t address) {
 }
 
 void TParameter::update_active_port_text() {
-    c_.active_Port.caption = texts_.active_prefix + c_.Test_port.caption;
+    c_.active_Port.caption = text_in(Text::active_port, german_) + c_.Test_port.caption;
 }
 
 void TParameter::set_extended_range() {
@@ -184,18 +132,18 @@ void TParameter::disable_extended_range() {
 }
 
 void TParameter::set_dialog_texts() {
-    c_.Port_Addr.caption = texts_.port_addr;
-    c_.Port_ok.caption = texts_.port_ok;
-    c_.Port_Cancel.caption = texts_.port_cancel;
+    c_.Port_Addr.caption = text_in(Text::port_addr, german_);
+    c_.Port_ok.caption = text_in(Text::port_ok, german_);
+    c_.Port_Cancel.caption = text_in(Text::port_cancel, german_);
     update_active_port_text();
 }
 
 void TParameter::set_option_texts() {
-    c_.Ear_Routing.caption = option_texts_.ear_routing;
+    c_.Ear_Routing.caption = text_in(Text::ear_routing, german_);
     c_.Ear_Routing.hint =
-        c_.Ear_Routing.enabled ? option_texts_.ear_routing_hint : option_texts_.ear_routing_unavailable;
-    c_.Soft_Onset.caption = option_texts_.soft_onset;
-    c_.Soft_Onset.hint = option_texts_.soft_onset_hint;
+        text_in(c_.Ear_Routing.enabled ? Text::ear_routing_hint : Text::ear_routing_unavailable, german_);
+    c_.Soft_Onset.caption = text_in(Text::soft_onset, german_);
+    c_.Soft_Onset.hint = text_in(Text::soft_onset_hint, german_);
 }
 
 void TParameter::set_menu_captions(const TextTable& table) {
@@ -212,9 +160,8 @@ void TParameter::set_menu_captions(const TextTable& table) {
 }
 
 void TParameter::use_language(bool german) {
-    texts_ = german ? german_dialog_texts() : english_dialog_texts();
+    german_ = german;
     set_dialog_texts();
-    option_texts_ = german ? german_option_texts() : english_option_texts();
     set_option_texts();
 }
 
@@ -363,7 +310,7 @@ void TParameter::Dev_PC_SpeakerClick() {
     if (c_.MethB_Data_Stream.checked)
         check_by_program(c_.MethB_Port_Driver, &TParameter::MethB_Port_DriverClick);
     disable_port_group();
-    c_.active_Port.caption = texts_.active_prefix + speaker_port_description;
+    c_.active_Port.caption = std::string(text_in(Text::active_port, german_)) + speaker_port_description;
     dialogs_.message_box(msg_no_speaker_volume);
     set_extended_range();
 }

@@ -32,27 +32,6 @@ namespace kelvor::settings {
 
 constexpr const char* msg_no_speaker_volume = "no Volume Adjustment for PC Speaker !";
 
-// The dialog's own texts in one language; the language switch makes one set current.
-struct DialogTexts {
-    std::string port_addr;     // caption of Port_Addr
-    std::string port_ok;       // caption of Port_ok
-    std::string port_cancel;   // caption of Port_Cancel
-    std::string active_prefix; // in front of the port description in active_Port
-};
-const DialogTexts& english_dialog_texts();
-const DialogTexts& german_dialog_texts();
-
-// The output options' captions and hints in one language; they follow the same switch.
-struct OptionTexts {
-    std::string ear_routing;
-    std::string ear_routing_hint;
-    std::string ear_routing_unavailable; // the hint where routing cannot reach the output
-    std::string soft_onset;
-    std::string soft_onset_hint;
-};
-const OptionTexts& english_option_texts();
-const OptionTexts& german_option_texts();
-
 // What the dialog works with; all owned elsewhere and outliving it.
 struct ParameterServices {
     hearing::TestState& state;
@@ -79,7 +58,6 @@ class TParameter final : public hearing::SettingsDialog {
     std::uint16_t port_at_activate() const { return port_at_activate_; }
     bool saved_show_level() const { return saved_show_level_; }
     bool saved_auto_mode() const { return saved_auto_mode_; }
-    const DialogTexts& texts() const { return texts_; }
     // How often showing was asked for: the window comes to the front each time, also when already shown.
     int show_requests() const { return show_requests_; }
 
@@ -179,8 +157,7 @@ class TParameter final : public hearing::SettingsDialog {
     bool saved_auto_mode_;
     bool holding_saved_mode_ = false; // activated since it was last closed
     bool activation_follows_show_ = false;
-    DialogTexts texts_ = english_dialog_texts();
-    OptionTexts option_texts_ = english_option_texts();
+    bool german_ = false; // the language of the dialog's own texts
     int show_requests_ = 0;
 };
 

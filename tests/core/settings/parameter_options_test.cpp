@@ -68,9 +68,9 @@ TEST(ParameterOptions, WhereRoutingCannotReachTheOutputItsBoxIsGreyedWithTheReas
     ParameterControls& c = p.controls();
     EXPECT_FALSE(c.Ear_Routing.enabled);
     EXPECT_TRUE(c.Soft_Onset.enabled); // the data stream still plays through the program's output
-    EXPECT_EQ(c.Ear_Routing.hint, english_option_texts().ear_routing_unavailable);
+    EXPECT_EQ(c.Ear_Routing.hint, text_in(Text::ear_routing_unavailable, false));
     p.use_language(true);
-    EXPECT_EQ(c.Ear_Routing.hint, german_option_texts().ear_routing_unavailable);
+    EXPECT_EQ(c.Ear_Routing.hint, text_in(Text::ear_routing_unavailable, true));
     EXPECT_FALSE(c.Ear_Routing.enabled);
 
     c.Ear_Routing.checked = true;

@@ -1,0 +1,139 @@
+#pragma once
+// Every interface text beyond the 50 of the language tables, in English and German, keyed by a name. A new
+// text is one line in the list below; the windows' logic looks it up with the current language. Values
+// that go into a text (names, counts, lists) stand in it as %1, %2, ... in the order they are given.
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace kelvor::settings {
+
+// X(name, English, German)
+#define KELVOR_INTERFACE_TEXTS(X)                                                                            \
+    /* The main window's menu items added at the end of "Messwerte" */                                       \
+    X(save_pdf, "save as PDF (Kelvor.pdf)", "als PDF speichern (Kelvor.pdf)")                                \
+    X(save_csv, "save as CSV (Kelvor.csv)", "als CSV speichern (Kelvor.csv)")                                \
+    X(save_fhir, "save as FHIR audiogram (Kelvor.fhir.json)", "als FHIR-Audiogramm speichern (Kelvor.fhir.json)") \
+    /* The output settings dialog's own texts */                                                             \
+    X(port_addr, "Select Sound Card Port: ", "Soundkarten Port auswählen: ")                                \
+    X(port_ok, "o.k. select", "übernehmen")                                                                  \
+    X(port_cancel, "Cancel", "aufheben")                                                                     \
+    X(active_port, "active Port: ", "aktiver Port: ")                                                        \
+    X(ear_routing, "Tone to the tested ear only", "Ton nur auf dem geprüften Ohr")                           \
+    X(ear_routing_hint, "The tone sounds on the side of the ear under test only; the other side stays silent.", \
+      "Der Ton erklingt nur auf der Seite des geprüften Ohrs; die andere Seite bleibt still.")                \
+    X(ear_routing_unavailable,                                                                               \
+      "Not with real ports: the sound card and the PC speaker sound by themselves, not through this "        \
+      "program's sound output.",                                                                             \
+      "Nicht mit echten Ports: Soundkarte und PC-Lautsprecher klingen selbst, nicht über die Tonausgabe "   \
+      "dieses Programms.")                                                                                   \
+    X(soft_onset, "Soft tone onsets (20 ms)", "Weicher Toneinsatz (20 ms)")                                  \
+    X(soft_onset_hint,                                                                                       \
+      "The data stream's tone fades in and out over 20 ms. The sound card's chip keeps its own envelope "    \
+      "and the PC speaker its edges, as the hardware makes them.",                                           \
+      "Der Ton des Data Streams wird über 20 ms ein- und ausgeblendet. Der Chip der Soundkarte behält "     \
+      "seine eigene Hüllkurve und der PC-Lautsprecher seine Flanken, wie die Hardware sie macht.")           \
+    /* Hearing level profiles: their controls */                                                             \
+    X(reference_item, "Reference run (calibrate headphones)...", "Referenzmessung (Kopfhörer eichen)...")   \
+    X(profile_list, "Hearing level profile", "Hörpegel-Profil")                                              \
+    X(levels_panel, "Hearing levels (dB HL)", "Hörpegel (dB HL)")                                            \
+    X(reference_name_title, "Reference run", "Referenzmessung")                                              \
+    X(reference_name_label, "Profile name (one per headphone):", "Profilname (einer je Kopfhörer):")         \
+    X(name_ok, "OK", "OK")                                                                                   \
+    X(name_cancel, "Cancel", "Cancel")                                                                       \
+    X(profile_none, "none", "keines")                                                                        \
+    /* The hearing level panel */                                                                            \
+    X(levels_heading, "Hearing level profile: %1   (dB HL; %2 = %3)", "Hörpegel-Profil: %1   (dB HL; %2 = %3)") \
+    X(not_calibrated_short, "n.c.", "n.k.")                                                                  \
+    X(not_calibrated, "not calibrated", "nicht kalibriert")                                                  \
+    X(levels_left, "left  ", "links ")                                                                       \
+    X(levels_right, "right ", "rechts")                                                                      \
+    /* Hearing level profiles: their messages */                                                             \
+    X(profiles_unreadable,                                                                                   \
+      "These hearing level profiles could not be read and are left out (the files stay as they are):%1",     \
+      "Diese Hörpegel-Profile konnten nicht gelesen werden und bleiben unbenutzt (die Dateien bleiben, wie " \
+      "sie sind):%1")                                                                                        \
+    X(reference_intro,                                                                                       \
+      "Reference run: it calibrates this computer's headphones for hearing levels in dB HL.\n"               \
+      "Who may take it: 18 to 30 years old, no known hearing problem, in a quiet room.\n"                    \
+      "The run is the automatic test over both ears. The results now shown are cleared. Leave the volumes, " \
+      "the output and the headphones as they are now, also for later tests.",                               \
+      "Referenzmessung: Sie eicht die Kopfhörer dieses Computers für Hörpegel in dB HL.\n"                  \
+      "Teilnehmen darf, wer 18 bis 30 Jahre alt ist und kein bekanntes Hörproblem hat; die Messung "        \
+      "braucht einen ruhigen Raum.\n"                                                                        \
+      "Die Messung läuft wie der automatische Test über beide Ohren. Die jetzigen Messwerte werden "         \
+      "dabei gelöscht. Lautstärken, Ausgang und Kopfhörer bleiben danach so, wie sie jetzt sind.")          \
+    X(bad_profile_name,                                                                                      \
+      "\"%1\" cannot be a profile name: use 1 to 60 letters, digits, blanks, '-', '_', '.', '(' or ')'.",    \
+      "\"%1\" kann kein Profilname sein: 1 bis 60 Buchstaben, Ziffern, Leerzeichen, '-', '_', '.', '(' oder " \
+      "')'.")                                                                                                \
+    X(speaker_no_reference,                                                                                  \
+      "The PC speaker has no volume control and cannot be calibrated: choose the data stream or the OPL2 "   \
+      "sound card for a reference run.",                                                                     \
+      "Der PC-Lautsprecher hat keine Lautstärkeregelung und kann nicht geeicht werden: wählen Sie für die "  \
+      "Referenzmessung den Datenstrom oder die OPL2-Soundkarte.")                                            \
+    X(speaker_ordinary_test,                                                                                 \
+      "The PC speaker cannot be calibrated: this run is an ordinary test, not a reference run.",             \
+      "Der PC-Lautsprecher kann nicht geeicht werden: diese Messung ist ein gewöhnlicher Test, keine "      \
+      "Referenzmessung.")                                                                                    \
+    X(reference_conditions_differ,                                                                           \
+      "The profile \"%1\" was made under other conditions; a reference run now would mix them. This run is " \
+      "an ordinary test. What differs:%2",                                                                   \
+      "Das Profil \"%1\" wurde unter anderen Bedingungen erstellt; eine Referenzmessung jetzt würde sie "   \
+      "mischen. Diese Messung ist ein gewöhnlicher Test. Was abweicht:%2")                                   \
+    X(profile_conditions_differ,                                                                             \
+      "The conditions differ from those of the hearing level profile \"%1\"; its hearing levels hold only "  \
+      "under its own conditions. What differs:%2",                                                           \
+      "Die Bedingungen weichen von denen des Hörpegel-Profils \"%1\" ab; seine Hörpegel gelten nur unter "  \
+      "seinen eigenen Bedingungen. Was abweicht:%2")                                                         \
+    X(reference_not_written, "The reference run could not be kept: %1: %2",                                  \
+      "Die Referenzmessung konnte nicht gespeichert werden: %1: %2")                                         \
+    X(reference_added,                                                                                       \
+      "Reference run added to the hearing level profile \"%1\" (%2 thresholds kept); the profile is now in " \
+      "use.",                                                                                                \
+      "Referenzmessung in das Hörpegel-Profil \"%1\" aufgenommen (%2 Schwellen übernommen); das Profil ist " \
+      "jetzt in Gebrauch.")                                                                                  \
+    X(reference_kept_nothing, "The reference run kept no threshold: the profile \"%1\" is unchanged.",       \
+      "Die Referenzmessung ergab keine brauchbare Schwelle: das Profil \"%1\" bleibt unverändert.")          \
+    X(reference_too_loud,                                                                                    \
+      "\nHeard at once, at 0 or 2 dB: the volume is too high for a reference there, nothing was kept of: "   \
+      "%1. Turn the volume down and run it again.",                                                          \
+      "\nSofort gehört, bei 0 oder 2 dB: die Lautstärke ist dort zu hoch für eine Referenz, nichts "         \
+      "übernommen von: %1. Lautstärke verringern und wiederholen.")                                          \
+    X(reference_not_heard, "\nNot heard even at 48 dB, nothing was kept of: %1.",                           \
+      "\nAuch bei 48 dB nicht gehört, nichts übernommen von: %1.")                                           \
+    /* What differs between a profile's conditions and today's */                                            \
+    X(condition_output, "output", "Ausgang")                                                                 \
+    X(condition_cal_volume, "volume of the data stream", "Lautstärke des Datenstroms")                       \
+    X(condition_sink, "sound output", "Audioausgang")                                                        \
+    X(condition_sink_volume, "volume of the sound output", "Lautstärke des Audioausgangs")                   \
+    X(condition_stream_volume, "volume of Kelvor's stream", "Lautstärke von Kelvors Strom")                  \
+    X(condition_ear_routing, "tone to the tested ear only", "Ton nur auf dem geprüften Ohr")                 \
+    X(condition_on, "on", "ein")                                                                             \
+    X(condition_off, "off", "aus")
+
+enum class Text {
+#define KELVOR_TEXT_NAME(name, english, german) name,
+    KELVOR_INTERFACE_TEXTS(KELVOR_TEXT_NAME)
+#undef KELVOR_TEXT_NAME
+};
+
+struct TextPair {
+    Text id;
+    const char* name;
+    const char* english;
+    const char* german;
+};
+
+inline constexpr TextPair interface_texts[] = {
+#define KELVOR_TEXT_PAIR(name, english, german) {Text::name, #name, english, german},
+    KELVOR_INTERFACE_TEXTS(KELVOR_TEXT_PAIR)
+#undef KELVOR_TEXT_PAIR
+};
+
+// The text in one language, as it stands.
+const char* text_in(Text id, bool german);
+// The text in one language with %1, %2, ... replaced by `values` (a value is never read for more marks).
+std::string text_in(Text id, bool german, std::initializer_list<std::string_view> values);
+
+} // namespace kelvor::settings
