@@ -5,6 +5,6 @@
 # must be set up all the same.
 # Usage: listener_data_stream_on_pipewire_wayland.sh <kelvor binary> <build dir>
 # timeout: 600
-# desktop lane: 2
+# desktop lane: pipewire
 exec bash "$(dirname "$0")/harness/run_listener.sh" "$1" "$2/e2e/listener_data_stream_on_pipewire_wayland" \
   --path stream --first-use --sound-server pipewire --display wayland
