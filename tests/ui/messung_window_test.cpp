@@ -27,6 +27,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 
 #include "core/chart/charts.h"
@@ -499,39 +500,46 @@ TEST(MessungWindow, MenuItemsRunTheirHandlers) {
     }
 }
 
+// The controls whose commands wait for the results and export commands: those without a handler in the
+// window logic's own table (two buttons, the rest menu items).
+std::vector<std::string> waiting_for_files(hearing::TMessung& m) {
+    std::vector<std::string> names;
+    for (const Command& command : hearing::messung_commands(m, nullptr))
+        if (!command.run) names.push_back(command.control->name);
+    return names;
+}
+
 TEST(MessungWindow, FileCommandsStayDisabledUntilTheyExist) {
-    const char* buttons[] = {"speichern", "Drucken"};
-    const char* items[] = {"speichern1",           "drucken1",      "lesen1",        "Bildschirmdrucken1",
-                           "Bildschirmspeichern1", "PDFspeichern1", "CSVspeichern1", "FHIRspeichern1"};
+    const std::set<std::string> buttons{"speichern", "Drucken"};
+    std::vector<std::string> names;
     {
         WindowRig rig;
-        for (const char* name : buttons)
-            EXPECT_FALSE(rig.find(name)->isEnabled()) << name;
-        for (const char* name : items)
-            EXPECT_FALSE(rig.action(name)->isEnabled()) << name;
+        names = waiting_for_files(rig.m); // which they are, is the core's command table test's matter
+        ASSERT_FALSE(names.empty());
+        for (const std::string& name : names)
+            EXPECT_FALSE(buttons.count(name) ? rig.find(name.c_str())->isEnabled()
+                                             : rig.action(name.c_str())->isEnabled())
+                << name;
         EXPECT_TRUE(rig.shown("speichern"));
     }
     std::vector<std::string> ran;
-    auto command = [&ran](const char* name) { return [&ran, name] { ran.push_back(name); }; };
-    WindowRig rig({{"speichern", command("save")},
-                   {"Drucken", command("print")},
-                   {"speichern1", command("save")},
-                   {"drucken1", command("print results")},
-                   {"lesen1", command("read")},
-                   {"Bildschirmdrucken1", command("print screen")},
-                   {"Bildschirmspeichern1", command("save screen")},
-                   {"PDFspeichern1", command("pdf")},
-                   {"CSVspeichern1", command("csv")},
-                   {"FHIRspeichern1", command("fhir")}});
-    for (const char* name : buttons)
-        click(rig.find(name));
-    for (const char* name : items) {
-        ASSERT_TRUE(rig.action(name)->isEnabled()) << name;
-        rig.action(name)->trigger();
+    std::map<std::string, std::function<void()>> commands;
+    for (const std::string& name : names)
+        commands[name] = [&ran, name] { ran.push_back(name); };
+    WindowRig rig(commands);
+    for (const std::string& name : names)
+        if (buttons.count(name)) click(rig.find(name.c_str()));
+    for (const std::string& name : names) {
+        if (buttons.count(name)) continue;
+        ASSERT_TRUE(rig.action(name.c_str())->isEnabled()) << name;
+        rig.action(name.c_str())->trigger();
         QCoreApplication::processEvents();
     }
-    EXPECT_EQ(ran, (std::vector<std::string>{"save", "print", "save", "print results", "read", "print screen",
-                                             "save screen", "pdf", "csv", "fhir"}));
+    std::vector<std::string> expected;
+    for (const bool button : {true, false})
+        for (const std::string& name : names)
+            if (buttons.count(name) == static_cast<std::size_t>(button)) expected.push_back(name);
+    EXPECT_EQ(ran, expected);
 }
 
 TEST(MessungWindow, TimersTickThroughTheLogicOnceStarted) {
