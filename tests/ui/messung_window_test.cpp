@@ -27,8 +27,8 @@
 
 #include <functional>
 #include <map>
-#include <set>
 #include <memory>
+#include <set>
 
 #include "core/chart/charts.h"
 #include "core/diagnostics/log_buffer.h"
