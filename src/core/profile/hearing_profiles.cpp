@@ -273,11 +273,4 @@ std::vector<std::string> HearingProfiles::status_lines() const {
             hz, left_row, right_row};
 }
 
-std::string HearingProfiles::status_text() const {
-    std::string text;
-    for (const std::string& line : status_lines())
-        text += (text.empty() ? "" : "\n") + line;
-    return text;
-}
-
 } // namespace kelvor::profile
