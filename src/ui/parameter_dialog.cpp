@@ -1,21 +1,21 @@
 #include "ui/parameter_dialog.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QShowEvent>
-#include <QWindow>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace kelvor::ui {
 
@@ -142,8 +142,9 @@ ParameterDialog::ParameterDialog(settings::TParameter& core, HandlerRunner& runn
     QLabel* active_port = add(make_panel(ports), c.active_Port);
     // Wide enough for the longest port text in either language, so the window keeps its size.
     const QFontMetrics bold(test_port->font());
-    const int text_width = bold.horizontalAdvance(
-        qt_text(std::string(settings::text_in(settings::Text::active_port, true)) + settings::port_table[0].description));
+    const int text_width =
+        bold.horizontalAdvance(qt_text(std::string(settings::text_in(settings::Text::active_port, true)) +
+                                       settings::port_table[0].description));
     test_port->setMinimumWidth(text_width + 12);
     grid->addWidget(test_port, rows, 0, 1, 2);
     grid->addWidget(active_port, rows + 1, 0, 1, 2);

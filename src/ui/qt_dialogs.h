@@ -29,7 +29,8 @@ class QtDialogs final : public host::Dialogs {
 // The dialog that asks for a name, its controls bound like every window's.
 class QtNamePrompt final : public host::NamePrompt {
   public:
-    explicit QtNamePrompt(HandlerRunner& runner, QWidget* parent = nullptr) : runner_(runner), parent_(parent) {}
+    explicit QtNamePrompt(HandlerRunner& runner, QWidget* parent = nullptr)
+        : runner_(runner), parent_(parent) {}
     void set_parent(QWidget* parent) { parent_ = parent; }
 
     std::optional<std::string> ask(host::NamePromptControls& controls) override;

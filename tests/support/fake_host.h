@@ -1,10 +1,11 @@
 #pragma once
 // Host fakes: a manual clock with the two kinds of timers driven from it, a message box recorder that can
 // let timers run while it is open, a print job recorder, the working folder in memory, a fixed date and
-// a window capture of a fixed size.
+// a window capture of a fixed size, a name prompt.
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "core/host/clock.h"
 #include "core/host/dialogs.h"
 #include "core/host/files.h"
+#include "core/host/name_prompt.h"
 #include "core/host/print_job.h"
 #include "core/host/window_capture.h"
 
@@ -236,6 +238,17 @@ class FakeBrowser : public host::Browser {
     bool handler_works = false;
     std::set<std::string> working_programs;
     std::vector<std::string> attempts;
+};
+
+// Answers every name prompt with `answer` (nothing: cancelled) and keeps the name each one offered.
+class FakeNamePrompt : public host::NamePrompt {
+  public:
+    std::optional<std::string> ask(host::NamePromptControls& controls) override {
+        offered.push_back(controls.name.lines.empty() ? std::string() : controls.name.lines.front());
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<std::string> offered;
 };
 
 } // namespace kelvor::testing

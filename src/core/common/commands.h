@@ -10,10 +10,10 @@
 namespace kelvor {
 
 enum class CommandKind {
-    click, // buttons, pictures, menu items, chart images: `run(0)`
-    check, // check boxes and radio buttons: `run` gets the state the user left the box in (0 or 1)
-    track, // track bars: `run` gets the position the user moved the bar to
-    step,  // up-down controls: `run(+1)` for the upper arrow, `run(-1)` for the lower one
+    click,  // buttons, pictures, menu items, chart images: `run(0)`
+    check,  // check boxes and radio buttons: `run` gets the state the user left the box in (0 or 1)
+    track,  // track bars: `run` gets the position the user moved the bar to
+    step,   // up-down controls: `run(+1)` for the upper arrow, `run(-1)` for the lower one
     choose, // drop-down lists: `run` gets the index of the item the user chose
 };
 

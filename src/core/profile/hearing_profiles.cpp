@@ -238,7 +238,8 @@ void HearingProfiles::sequence_complete() {
     } else {
         message = text_in(Text::reference_kept_nothing, german_, {name});
     }
-    if (!outcome.too_loud.empty()) message += text_in(Text::reference_too_loud, german_, {joined(outcome.too_loud)});
+    if (!outcome.too_loud.empty())
+        message += text_in(Text::reference_too_loud, german_, {joined(outcome.too_loud)});
     if (!outcome.not_heard.empty())
         message += text_in(Text::reference_not_heard, german_, {joined(outcome.not_heard)});
     say(message);
@@ -267,15 +268,9 @@ std::vector<std::string> HearingProfiles::status_lines() const {
         left_row += cell(left, index);
         right_row += cell(right, index);
     }
-    return {text_in(Text::levels_heading, german_, {profile->name, unknown, text_in(Text::not_calibrated, german_)}),
+    return {text_in(Text::levels_heading, german_,
+                    {profile->name, unknown, text_in(Text::not_calibrated, german_)}),
             hz, left_row, right_row};
-}
-
-std::string HearingProfiles::status_text() const {
-    std::string text;
-    for (const std::string& line : status_lines())
-        text += (text.empty() ? "" : "\n") + line;
-    return text;
 }
 
 } // namespace kelvor::profile

@@ -93,9 +93,8 @@ class HearingProfiles final : public hearing::ProfileHooks {
     // Captions, the list's "none" and the messages from now on.
     void use_language(bool german) override;
 
-    // The window's display: the profile in use and, per ear, the hearing level at every measured scale
-    // position. Empty while none is chosen.
-    std::string status_text() const;
+    // The window's display, line by line: the profile in use and, per ear, the hearing level at every
+    // measured scale position. Empty while none is chosen.
     std::vector<std::string> status_lines() const;
 
   private:

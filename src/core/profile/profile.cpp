@@ -29,7 +29,9 @@ std::vector<std::string> compare_conditions(const Conditions& profile, const Con
     using settings::Text;
     std::vector<std::string> out;
     const auto what = [german](Text id) { return settings::text_in(id, german); };
-    const auto on_off = [&what](bool on) { return std::string(what(on ? Text::condition_on : Text::condition_off)); };
+    const auto on_off = [&what](bool on) {
+        return std::string(what(on ? Text::condition_on : Text::condition_off));
+    };
     differ(out, what(Text::condition_output), profile.output_path, now.output_path);
     differ(out, what(Text::condition_cal_volume), std::to_string(profile.cal_volume) + " %",
            std::to_string(now.cal_volume) + " %");

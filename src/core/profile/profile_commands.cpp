@@ -12,7 +12,8 @@ constexpr const char* first_profile_name = "Headphones";
 
 } // namespace
 
-ProfileCommands::ProfileCommands(HearingProfiles& profiles, hearing::TMessung& messung, host::NamePrompt& prompt)
+ProfileCommands::ProfileCommands(HearingProfiles& profiles, hearing::TMessung& messung,
+                                 host::NamePrompt& prompt)
     : profiles_(profiles), messung_(messung), prompt_(prompt) {
     profiles_.redraw_with([&messung] { messung.FormResize(); });
 }
@@ -38,7 +39,8 @@ CommandTable profile_commands(ProfileCommands& commands) {
     ProfileControls& c = commands.controls();
     return {
         click_command(c.Referenzmessung1, [&commands] { commands.Referenzmessung1Click(); }),
-        {&c.Profile_List, CommandKind::choose, [&commands](int choice) { commands.Profile_ListChange(choice); }},
+        {&c.Profile_List, CommandKind::choose,
+         [&commands](int choice) { commands.Profile_ListChange(choice); }},
     };
 }
 

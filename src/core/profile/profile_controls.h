@@ -9,11 +9,11 @@
 namespace kelvor::profile {
 
 struct ProfileControls {
-    Control Referenzmessung1{"Referenzmessung1"}; // main window, menu "Options"
-    Control Profile_Group{"Profile_Group"};       // output settings dialog, below the port group
-    ChoiceControl Profile_List{"Profile_List"};   // "none", then the profiles by name
+    Control Referenzmessung1{"Referenzmessung1"};         // main window, menu "Options"
+    Control Profile_Group{"Profile_Group"};               // output settings dialog, below the port group
+    ChoiceControl Profile_List{"Profile_List"};           // "none", then the profiles by name
     Control Hearing_Levels_Panel{"Hearing_Levels_Panel"}; // main window, at its foot
-    Control Hearing_Levels{"Hearing_Levels"}; // the panel's text: HearingProfiles::status_text
+    Control Hearing_Levels{"Hearing_Levels"};             // the panel's text: HearingProfiles::status_lines
     host::NamePromptControls reference_name{Control{"Reference_Name_Dialog"}, TextControl{"Reference_Name"},
                                             Control{"Reference_ok"}, Control{"Reference_Cancel"}};
 

@@ -1,6 +1,7 @@
 #include "core/results/hearing_levels.h"
 
 #include "core/common/text_format.h"
+#include "core/settings/interface_texts.h"
 
 namespace kelvor::results {
 
@@ -25,7 +26,8 @@ std::vector<HearingLevelRow> hearing_level_rows(const hearing::TestState& state,
 
 std::string hearing_level_line(const HearingLevelRow& row) {
     const std::string freq = number_text(hearing::index_to_freq(row.index), 4) + " Hz  ";
-    return freq + (row.calibrated ? number_text(row.level_db_hl, 3) + " dB HL" : std::string(not_calibrated));
+    return freq + (row.calibrated ? number_text(row.level_db_hl, 3) + " dB HL"
+                                  : std::string(settings::text_in(settings::Text::not_calibrated, false)));
 }
 
 } // namespace kelvor::results

@@ -9,8 +9,6 @@
 
 namespace kelvor::results {
 
-constexpr const char* not_calibrated = "not calibrated";
-
 // One measured scale position of one ear.
 struct HearingLevelRow {
     std::uint8_t index = 0;
@@ -22,7 +20,8 @@ struct HearingLevelRow {
 std::vector<HearingLevelRow> hearing_level_rows(const hearing::TestState& state, std::int8_t ear,
                                                 std::uint8_t top_index = hearing::freq_index_count);
 
-// "1000 Hz  12 dB HL", " 750 Hz  not calibrated".
+// "1000 Hz  12 dB HL", " 750 Hz  not calibrated": the line of the report and the printout, the same in
+// either language (the report is a file that others read).
 std::string hearing_level_line(const HearingLevelRow& row);
 
 } // namespace kelvor::results

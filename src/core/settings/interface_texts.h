@@ -9,6 +9,7 @@
 namespace kelvor::settings {
 
 // X(name, English, German)
+// clang-format off
 #define KELVOR_INTERFACE_TEXTS(X)                                                                            \
     /* The main window's menu items added at the end of "Messwerte" */                                       \
     X(save_pdf, "save as PDF (Kelvor.pdf)", "als PDF speichern (Kelvor.pdf)")                                \
@@ -111,6 +112,7 @@ namespace kelvor::settings {
     X(condition_ear_routing, "tone to the tested ear only", "Ton nur auf dem geprüften Ohr")                 \
     X(condition_on, "on", "ein")                                                                             \
     X(condition_off, "off", "aus")
+// clang-format on
 
 enum class Text {
 #define KELVOR_TEXT_NAME(name, english, german) name,

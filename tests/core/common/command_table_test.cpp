@@ -7,8 +7,10 @@
 
 #include "core/diagnostics/port_listener.h"
 #include "core/hearing/messung_command_table.h"
+#include "core/profile/profile_commands.h"
 #include "support/messung_rig.h"
 #include "support/parameter_rig.h"
+#include "support/profile_fakes.h"
 
 namespace kelvor {
 namespace {
@@ -38,6 +40,14 @@ struct MainControls {
     }
 };
 
+struct ProfileRig : testing::MessungRig {
+    testing::EmptyProfileStore store;
+    testing::SameConditions conditions;
+    testing::FakeNamePrompt prompt;
+    profile::HearingProfiles profiles{{state, store, dialogs, conditions}};
+    profile::ProfileCommands commands{profiles, m, prompt};
+};
+
 TEST(CommandTable, EveryControlOfEachWindowRunsOneCommandOrNone) {
     testing::MessungRig main;
     MainControls main_controls{main.c};
@@ -62,6 +72,10 @@ TEST(CommandTable, EveryControlOfEachWindowRunsOneCommandOrNone) {
     diagnostics::TTinyPortListener listener{ports};
     expect_one_command_each(listener.controls(), diagnostics::listener_commands(listener),
                             {"TinyPortListener", "PortResponse", "GroupBox1", "GroupBox2"});
+
+    ProfileRig profiles;
+    expect_one_command_each(profiles.profiles.controls(), profile::profile_commands(profiles.commands),
+                            {"Profile_Group", "Hearing_Levels_Panel", "Hearing_Levels"});
 }
 
 // Only the results commands may be missing: without them the file controls have no handler (and stay
@@ -87,6 +101,62 @@ TEST(CommandTable, ACheckBoxHoldsTheUsersStateBeforeItsHandlerRuns) {
             command.run(0);
             EXPECT_FALSE(static_cast<CheckControl*>(command.control)->checked) << command.control->name;
         }
+}
+
+// A reference run: the introduction, the name asked (the chosen profile's offered), then Start from empty
+// records; what it makes becomes the chosen profile, and every change of the choice redraws the charts.
+TEST(ProfileCommands, AReferenceRunAsksItsNameAndItsProfileBecomesTheChoice) {
+    ProfileRig rig;
+    rig.m.FormCreate(623, 380);
+    const auto run = [&rig](std::optional<std::string> answer) {
+        rig.prompt.answer = std::move(answer);
+        rig.log.take();
+        rig.dialogs.shown.clear();
+        rig.commands.Referenzmessung1Click();
+        return rig.log.count("start_tone") == 1;
+    };
+    EXPECT_FALSE(run(std::nullopt)); // cancelled
+    EXPECT_EQ(rig.dialogs.shown, (std::vector<std::string>{rig.profiles.reference_intro()}));
+    EXPECT_FALSE(run("a/b"));
+    EXPECT_EQ(rig.dialogs.shown.size(), 2u); // the introduction, then why the name cannot be one
+    hearing::set_result_entry(rig.state.results_li, 10, 1000, 30);
+    EXPECT_TRUE(run("HD"));
+    EXPECT_NE(rig.state.results_li.entries[10].flag, 1); // cleared before the run
+    EXPECT_EQ(rig.prompt.offered, (std::vector<std::string>(3, "Headphones")));
+
+    hearing::set_result_entry(rig.state.results_li, 10, 1000, 20);
+    rig.log.take();
+    rig.profiles.sequence_complete();
+    profile::ProfileControls& c = rig.profiles.controls();
+    EXPECT_EQ(c.Profile_List.lines, (std::vector<std::string>{"none", "HD"}));
+    EXPECT_EQ(c.Profile_List.chosen, 1);
+    EXPECT_TRUE(c.Hearing_Levels_Panel.visible);
+    EXPECT_EQ(rig.log.count("init_Graph_var"), 1); // the charts drew the profile's normal values
+    EXPECT_TRUE(run("HD"));
+    EXPECT_EQ(rig.prompt.offered.back(), "HD");
+
+    rig.log.take();
+    for (const Command& command : profile::profile_commands(rig.commands))
+        if (command.control == &c.Profile_List) command.run(0);
+    EXPECT_EQ(c.Profile_List.chosen, 0);
+    EXPECT_FALSE(c.Hearing_Levels_Panel.visible);
+    EXPECT_FALSE(rig.state.normals.profile_chosen());
+    EXPECT_EQ(rig.log.count("init_Graph_var"), 1);
+}
+
+// The language switch of the main window reaches the profiles' captions, list and messages.
+TEST(ProfileCommands, TheProfilesFollowTheWindowsLanguage) {
+    ProfileRig rig;
+    hearing::MessungServices services = rig.services();
+    services.profile = &rig.profiles;
+    hearing::TMessung window{services};
+    profile::ProfileControls& c = rig.profiles.controls();
+    EXPECT_EQ(c.Referenzmessung1.caption, "Reference run (calibrate headphones)...");
+    window.Deutsch1Click();
+    EXPECT_EQ(c.Referenzmessung1.caption, "Referenzmessung (Kopfhörer eichen)...");
+    EXPECT_EQ(c.Profile_List.lines, (std::vector<std::string>{"keines"}));
+    EXPECT_EQ(c.reference_name.form.caption, "Referenzmessung");
+    EXPECT_EQ(rig.profiles.reference_intro().rfind("Referenzmessung:", 0), 0u);
 }
 
 } // namespace
