@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts a private sound server, display and printer, and runs every
-# test: first the full build (core, emulated hardware, platform, UI, end-to-end), then the core and
-# emulated hardware tests again under AddressSanitizer + UndefinedBehaviorSanitizer (in the clang build
-# the fuzzer uses; built in the background while the full tests run), the emulated hardware and audio
-# tests under ThreadSanitizer, then a short fuzz pass over the results file reader (scripts/fuzz.sh,
-# clang + libFuzzer).
+# test: the full build (core, emulated hardware, platform, UI, end-to-end); meanwhile, in the background,
+# the core and emulated hardware tests again under AddressSanitizer + UndefinedBehaviorSanitizer (in the
+# clang build the fuzzer uses) and a short fuzz pass over the results file reader (scripts/fuzz.sh, clang +
+# libFuzzer); then the emulated hardware and audio tests under ThreadSanitizer.
 # Every stage says how many tests it ran and skipped, and how long it took. A test that skipped is run
 # once more; a sanitizer stage with a test that skips again fails, as it would have checked nothing.
 set -euo pipefail
@@ -101,16 +100,26 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVOR_TESTS=ON
 cmake --build build -j "$jobs"
 stage_end
 
-# The sanitizer builds need no test environment. They run in the background at the lowest priority while
-# the full build's tests run, most of whose time goes to end-to-end runs waiting on real timers (a listener
-# run the machine was too busy for is repeated by its harness, and counted as skipped after a second one).
-sanitizer_builds() {
+# The sanitizer builds, the AddressSanitizer pass and the fuzzer need no test environment. They run in the
+# background at the lowest priority while the full build's tests run, most of whose time goes to
+# end-to-end runs waiting on real timers (a listener run the machine was too busy for is repeated by its
+# harness, and counted as skipped after a second one). The ThreadSanitizer tests record the private sound
+# server, so they run after the full build's tests.
+sanitizer_work() {
   stages=()
+  local failed=0
   # One clang build serves the AddressSanitizer + UndefinedBehaviorSanitizer pass and the fuzzer.
   stage_start "build: core + fuzzer (clang, ASan + UBSan), background"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVOR_CORE_ONLY=ON \
     -DKELVOR_SANITIZE=ON -DKELVOR_FUZZ=ON -DKELVOR_REQUIRE_TESTS=ON -DKELVOR_WERROR=ON "${cache[@]}" >/dev/null
   cmake --build build-fuzz -j "$jobs"
+  stage_end
+  stage_start "tests: core and emulated hardware, ASan + UBSan, background"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    run_tests build-fuzz 1 -j "$jobs" --timeout 600 >>build/sanitizer-tests.log 2>&1 || failed=1
+  stage_end
+  stage_start "fuzz: results file reader (libFuzzer, ASan + UBSan), background"
+  scripts/fuzz.sh 45 >>build/sanitizer-tests.log 2>&1 || failed=1
   stage_end
   stage_start "build: emulated hardware + audio (TSan), background"
   cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVOR_TSAN=ON -DKELVOR_REQUIRE_TESTS=ON \
@@ -118,9 +127,10 @@ sanitizer_builds() {
   cmake --build build-tsan -j "$jobs" --target kelvor_tsan_tests
   stage_end
   printf '%s\n' "${stages[@]}" >build/sanitizer-builds.stages
+  [ "$failed" = 0 ] || touch build/sanitizer-tests.failed
 }
-rm -f build/sanitizer-builds.stages
-(renice -n 19 "$BASHPID" >/dev/null || true; sanitizer_builds) >build/sanitizer-builds.log 2>&1 &
+rm -f build/sanitizer-builds.stages build/sanitizer-tests.log build/sanitizer-tests.failed
+(renice -n 19 "$BASHPID" >/dev/null || true; sanitizer_work) >build/sanitizer-builds.log 2>&1 &
 sanitizer_builds_pid=$!
 # Ends a process and everything it started, children first.
 end_tree() {
@@ -134,12 +144,12 @@ trap 'end_tree "$sanitizer_builds_pid"; kelvor_env_stop' EXIT
 kelvor_env_start
 
 # Tests that share the one sound server or printer hold a lock (tests/CMakeLists.txt); the end-to-end
-# runs bring their own desktops, at most two at once. The rest run side by side.
+# runs bring their own desktops, one per desktop lane at once. The rest run side by side.
 stage_start "tests: full build"
 run_tests build 0 -j $((jobs + 2)) --timeout 600 || status=1
 stage_end
 
-stage_start "the sanitizer builds finish"
+stage_start "the sanitizer builds and the ASan + UBSan pass finish"
 if ! wait "$sanitizer_builds_pid"; then
   tail -80 build/sanitizer-builds.log
   echo "-- the sanitizer builds failed (build/sanitizer-builds.log)"
@@ -147,11 +157,9 @@ if ! wait "$sanitizer_builds_pid"; then
 fi
 stage_end
 mapfile -t -O "${#stages[@]}" stages <build/sanitizer-builds.stages
-
-stage_start "tests: core and emulated hardware, ASan + UBSan"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  run_tests build-fuzz 1 -j "$jobs" --timeout 600 || status=1
-stage_end
+echo "== the ASan + UBSan tests and the fuzzer, run in the background"
+cat build/sanitizer-tests.log
+if [ -e build/sanitizer-tests.failed ]; then status=1; fi
 
 # Any report fails its test (TSan's exit code), except the ones in libpulse that tests/tsan.supp names
 # with its reason. Qt and libpulse are not built with TSan: the locks and atomics inside them are
@@ -162,10 +170,6 @@ stage_end
 stage_start "tests: emulated hardware and audio, TSan"
 TSAN_OPTIONS="suppressions=$root/tests/tsan.supp ignore_noninstrumented_modules=1 die_after_fork=0 \
 second_deadlock_stack=1" run_tests build-tsan 1 -j "$jobs" --timeout 600 || status=1
-stage_end
-
-stage_start "fuzz: results file reader (libFuzzer, ASan + UBSan)"
-scripts/fuzz.sh 45 || status=1
 stage_end
 
 printf '== %-53s %6s %8s\n' "time per stage (m:ss)" wall CPU

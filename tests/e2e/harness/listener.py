@@ -32,15 +32,15 @@ EXIT_PASSED, EXIT_FAILED, EXIT_TOO_BUSY = 0, 1, 77
 NORMAL_GRID = [8000, 6000, 4000, 3000, 2000, 1500, 1000, 750, 500, 250, 125]
 EXTENDED_GRID = [16000, 12000, 10000] + NORMAL_GRID + [75]
 
-# Low thresholds keep a run short (each 2 dB is one more rise of 1.8 s): about half are heard at the
-# first level, the others a few levels up prove the rise. Never 2 dB: the chip's quietest tone (0.75 dB)
-# would lie within the measuring tolerance of it. The two ears differ at every frequency, so results
-# given to the wrong ear or frequency show. 125 Hz on the left ear is loud enough that the port paths'
-# pause half, 10 dB down, still sounds.
-LEFT = {16000: 0, 12000: 4, 10000: 0, 8000: 6, 6000: 0, 4000: 4, 3000: 8, 2000: 0, 1500: 4, 1000: 6,
-        750: 0, 500: 4, 250: 0, 125: 12, 75: 4}
-RIGHT = {16000: 4, 12000: 0, 10000: 4, 8000: 0, 6000: 4, 4000: 8, 3000: 0, 2000: 4, 1500: 0, 1000: 4,
-         750: 6, 500: 0, 250: 4, 125: 6, 75: 0}
+# Low thresholds keep a run short (each 2 dB is one more rise of 1.8 s), but none at the first level
+# after a frequency step: the rise timer keeps its own rhythm, so a press there may come after the next
+# rise, and rightly record that level. The two ears differ at most frequencies, so results given to the
+# wrong ear or frequency show. 125 Hz on the left ear is loud enough that the port paths' pause half,
+# 10 dB down, still sounds.
+LEFT = {16000: 4, 12000: 6, 10000: 4, 8000: 6, 6000: 4, 4000: 4, 3000: 8, 2000: 4, 1500: 4, 1000: 6,
+        750: 4, 500: 4, 250: 6, 125: 12, 75: 6}
+RIGHT = {16000: 6, 12000: 4, 10000: 4, 8000: 4, 6000: 6, 4000: 8, 3000: 4, 2000: 4, 1500: 6, 1000: 4,
+         750: 8, 500: 4, 250: 4, 125: 6, 75: 8}
 
 CALIBRATION_HZ, CALIBRATION_DB = 1000, 12
 MIXER_TEXT = " adjust SOUND MIXER now ! jetzt justieren "
