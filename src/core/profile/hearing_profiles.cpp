@@ -39,7 +39,7 @@ std::string normals_drawn(const hearing::NormalsInUse& normals) {
     if (!drawn.empty())
         for (const auto* ear : {&normals.left, &normals.right})
             for (const auto& entry : ear->norm.entries)
-                drawn += ";" + std::to_string(entry.level);
+                drawn.append(";").append(shortest_text(entry.level));
     return drawn;
 }
 
