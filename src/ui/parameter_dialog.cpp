@@ -129,6 +129,7 @@ ParameterDialog::ParameterDialog(settings::TParameter& core, HandlerRunner& runn
     options->setSpacing(3);
     options->addWidget(add(new QCheckBox(this), c.Ear_Routing));
     options->addWidget(add(new QCheckBox(this), c.Soft_Onset));
+    options->addWidget(add(new QCheckBox(this), c.Confirm_Thresholds));
     left->addLayout(options);
     left->addStretch();
 

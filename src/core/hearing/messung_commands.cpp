@@ -96,6 +96,8 @@ void TMessung::StartClick() {
         s_.on_hold = false;
         set_test_level(0);
         set_test_freq(s_.f_max);
+        confirmed_ear_ = 0;
+        if (confirming()) begin_confirmed_frequency(false);
     } else {
         // First use: the calibration tone pulses while the user adjusts the mixer; closing the output
         // settings ends the hold.

@@ -23,6 +23,8 @@ struct TestState {
     bool show_level = true;
     std::int8_t cur_ear = ear_left;
     bool port_log_on = false;
+    // The settings dialog's "Confirm each threshold": the automatic test confirms each threshold.
+    bool confirm_thresholds = false;
 
     TEarResult results_li{results_li_name, {}};
     TEarResult results_re{results_re_name, {}};

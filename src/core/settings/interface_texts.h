@@ -34,6 +34,16 @@ namespace kelvor::settings {
       "and the PC speaker its edges, as the hardware makes them.",                                           \
       "Der Ton des Data Streams wird über 20 ms ein- und ausgeblendet. Der Chip der Soundkarte behält "     \
       "seine eigene Hüllkurve und der PC-Lautsprecher seine Flanken, wie die Hardware sie macht.")           \
+    X(confirm_thresholds, "Confirm each threshold", "Jede Schwelle bestätigen")                             \
+    X(confirm_thresholds_hint,                                                                               \
+      "The automatic test finds each threshold on repeated ascents, with silent pauses and silent checks, "  \
+      "and says how reliable each ear's results are.",                                                       \
+      "Der automatische Test findet jede Schwelle in wiederholten Anstiegen, mit stillen Pausen und stillen " \
+      "Proben, und sagt, wie verlässlich die Ergebnisse jedes Ohrs sind.")                                   \
+    /* The confirmed threshold's verdict on an ear */                                                        \
+    X(verdict_reliable, "reliable", "verlässlich")                                                           \
+    X(verdict_check, "check", "prüfen")                                                                      \
+    X(verdict_unreliable, "unreliable", "unzuverlässig")                                                     \
     /* Hearing level profiles: their controls */                                                             \
     X(reference_item, "Reference run (calibrate headphones)...", "Referenzmessung (Kopfhörer eichen)...")   \
     X(profile_list, "Hearing level profile", "Hörpegel-Profil")                                              \

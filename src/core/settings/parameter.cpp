@@ -144,6 +144,8 @@ void TParameter::set_option_texts() {
         text_in(c_.Ear_Routing.enabled ? Text::ear_routing_hint : Text::ear_routing_unavailable, german_);
     c_.Soft_Onset.caption = text_in(Text::soft_onset, german_);
     c_.Soft_Onset.hint = text_in(Text::soft_onset_hint, german_);
+    c_.Confirm_Thresholds.caption = text_in(Text::confirm_thresholds, german_);
+    c_.Confirm_Thresholds.hint = text_in(Text::confirm_thresholds_hint, german_);
 }
 
 void TParameter::set_menu_captions(const TextTable& table) {
@@ -379,18 +381,23 @@ void TParameter::Soft_OnsetClick() {
     if (routing_ != nullptr) routing_->set_soft_onset(c_.Soft_Onset.checked);
 }
 
+void TParameter::Confirm_ThresholdsClick() {
+    s_.confirm_thresholds = c_.Confirm_Thresholds.checked;
+}
+
 CommandTable parameter_commands(TParameter& p) {
     ParameterControls& c = p.controls();
     const auto on = [&p](void (TParameter::*handler)()) { return [&p, handler] { (p.*handler)(); }; };
     CommandTable table;
     c.for_each([&](auto& control) {
         if constexpr (std::is_same_v<std::decay_t<decltype(control)>, CheckControl>)
-            if (&control != &c.Ear_Routing && &control != &c.Soft_Onset)
+            if (&control != &c.Ear_Routing && &control != &c.Soft_Onset && &control != &c.Confirm_Thresholds)
                 table.push_back(
                     {&control, CommandKind::check, [&p, &control](int) { p.radio_click(control); }});
     });
     table.push_back(check_command(c.Ear_Routing, on(&TParameter::Ear_RoutingClick)));
     table.push_back(check_command(c.Soft_Onset, on(&TParameter::Soft_OnsetClick)));
+    table.push_back(check_command(c.Confirm_Thresholds, on(&TParameter::Confirm_ThresholdsClick)));
     table.push_back(click_command(c.Port_Test, on(&TParameter::Port_TestClick)));
     table.push_back(click_command(c.Port_Cancel, on(&TParameter::Port_CancelClick)));
     table.push_back(click_command(c.Port_ok, on(&TParameter::Port_okClick)));

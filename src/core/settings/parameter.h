@@ -119,6 +119,7 @@ class TParameter final : public hearing::SettingsDialog {
     // The option boxes: each reads its box, which the window has already set to what the user clicked.
     void Ear_RoutingClick();
     void Soft_OnsetClick();
+    void Confirm_ThresholdsClick();
 
   private:
     void set_port_group_enabled(bool enabled);
