@@ -42,7 +42,8 @@ void TMessung::confirmed_rise() {
     if (!confirmed_.may_rise()) return;
     if (s_.test_level >= level_max_db) {
         int level = s_.test_level;
-        confirmed_outcome(confirmed_.top_reached(level), level);
+        const auto outcome = confirmed_.top_reached(level); // sets the level the next ascent starts at
+        confirmed_outcome(outcome, level);
         return;
     }
     advance_progress();
@@ -54,7 +55,8 @@ void TMessung::confirmed_rise() {
 void TMessung::confirmed_press() {
     sync_confirmed();
     int level = s_.test_level;
-    confirmed_outcome(confirmed_.press(level), level);
+    const auto outcome = confirmed_.press(level); // sets the level the next ascent starts at
+    confirmed_outcome(outcome, level);
 }
 
 void TMessung::confirmed_outcome(ConfirmedProcedure::Outcome outcome, int level_db) {
