@@ -162,6 +162,7 @@ ParameterDialog::ParameterDialog(settings::TParameter& core, HandlerRunner& runn
     right->addLayout(ok_row);
 
     binding_.connect_commands(settings::parameter_commands(core_), runner_);
+    binding_.connect_commands(settings::test_option_commands(core_), runner_);
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
         if (focus != nullptr && focus != windowHandle()) core_.focus_elsewhere();
     });

@@ -391,19 +391,22 @@ CommandTable parameter_commands(TParameter& p) {
     CommandTable table;
     c.for_each([&](auto& control) {
         if constexpr (std::is_same_v<std::decay_t<decltype(control)>, CheckControl>)
-            if (&control != &c.Ear_Routing && &control != &c.Soft_Onset && &control != &c.Confirm_Thresholds)
+            if (&control != &c.Ear_Routing && &control != &c.Soft_Onset)
                 table.push_back(
                     {&control, CommandKind::check, [&p, &control](int) { p.radio_click(control); }});
     });
     table.push_back(check_command(c.Ear_Routing, on(&TParameter::Ear_RoutingClick)));
     table.push_back(check_command(c.Soft_Onset, on(&TParameter::Soft_OnsetClick)));
-    table.push_back(check_command(c.Confirm_Thresholds, on(&TParameter::Confirm_ThresholdsClick)));
     table.push_back(click_command(c.Port_Test, on(&TParameter::Port_TestClick)));
     table.push_back(click_command(c.Port_Cancel, on(&TParameter::Port_CancelClick)));
     table.push_back(click_command(c.Port_ok, on(&TParameter::Port_okClick)));
     table.push_back({&c.Vol_0dB, CommandKind::step,
                      [&p](int step) { p.Vol_0dBClick(step > 0 ? UpDownButton::up : UpDownButton::down); }});
     return table;
+}
+
+CommandTable test_option_commands(TParameter& p) {
+    return {check_command(p.controls().Confirm_Thresholds, [&p] { p.Confirm_ThresholdsClick(); })};
 }
 
 } // namespace kelvor::settings

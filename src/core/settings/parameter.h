@@ -165,5 +165,7 @@ class TParameter final : public hearing::SettingsDialog {
 // The dialog's command table: each radio, button, box and the volume arrows with their handler. A radio
 // runs through `radio_click`, which checks it and clears its group before its handler.
 CommandTable parameter_commands(TParameter& p);
+// The test's own options in the dialog ("Confirm each threshold").
+CommandTable test_option_commands(TParameter& p);
 
 } // namespace kelvor::settings

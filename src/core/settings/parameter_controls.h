@@ -87,7 +87,6 @@ struct ParameterControls {
     // Options of the sound output below the paths, unchecked at every start.
     CheckControl Ear_Routing{"Ear_Routing"}; // the tone on the tested ear's side only
     CheckControl Soft_Onset{"Soft_Onset"};   // data stream images faded in and out
-    CheckControl Confirm_Thresholds{"Confirm_Thresholds"}; // each automatic threshold found twice
 
     // Visits every control of the dialog, for mirroring into widgets.
     template <class F> void for_each(F&& f) {
@@ -98,8 +97,12 @@ struct ParameterControls {
         for (CheckControl& radio : ports)
             f(radio);
         f(Test_port), f(active_Port), f(Port_Test), f(Port_Cancel), f(Port_ok);
-        f(Ear_Routing), f(Soft_Onset), f(Confirm_Thresholds);
+        f(Ear_Routing), f(Soft_Onset);
     }
+
+    // An option of the test itself, not of the sound output, below the output's options: each automatic
+    // threshold found twice. Its command has a table of its own (test_option_commands).
+    CheckControl Confirm_Thresholds{"Confirm_Thresholds"};
 };
 
 } // namespace kelvor::settings
