@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/common/text_format.h"
+#include "core/settings/interface_texts.h"
+
 namespace kelvor::hearing {
 
 namespace {
@@ -55,6 +58,21 @@ Verdict EarReliability::verdict() const {
         retest >= check_retest_db || share > check_uncertain_share)
         return Verdict::check;
     return Verdict::reliable;
+}
+
+std::string verdict_text(const EarReliability& ear, bool left, bool german) {
+    using settings::Text;
+    using settings::text_in;
+    const Verdict v = ear.verdict();
+    const Text verdict = v == Verdict::reliable ? Text::verdict_reliable
+                         : v == Verdict::check  ? Text::verdict_check
+                                                : Text::verdict_unreliable;
+    const int retest = ear.retest_difference_db;
+    const std::string retest_text = !ear.retested ? "-" : (retest > 0 ? "+" : "") + std::to_string(retest);
+    return text_in(Text::ear_verdict, german,
+                   {text_in(left ? Text::ear_left_word : Text::ear_right_word, german), text_in(verdict, german),
+                    fixed_text(ear.false_alarms_per_minute(), 1), retest_text, std::to_string(ear.uncertain),
+                    std::to_string(ear.frequencies)});
 }
 
 void ConfirmedProcedure::begin_ear() {

@@ -33,6 +33,9 @@ struct EarReliability {
     Verdict verdict() const;
 };
 
+// "Left ear: reliable (false alarms 0.7 a minute of silence, 1 kHz retest +2 dB, uncertain 0 of 11)".
+std::string verdict_text(const EarReliability& ear, bool left, bool german);
+
 class ConfirmedProcedure {
   public:
     // How much the level drops after a press. Six dB puts the next ascent three steps (5.4 s) below the

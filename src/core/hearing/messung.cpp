@@ -169,11 +169,13 @@ void TMessung::Ton_on_off() {
     c_.Test_F.caption = number_text(s_.test_freq, 5);
     if (s_.test_started) {
         c_.Start.caption = "Start";
-        if (confirming()) {
+        if (confirming() && !s_.on_hold) {
             sync_confirmed();
-            if (confirmed_.tone_tick()) tone_.set_muted(false); // a sounding ascent begins
-        } else if (confirmed_.active()) {
-            tone_.set_muted(false); // the option or the automatic mode went off during a pause
+            confirmed_.tone_tick();
+            mute(confirmed_.silent());
+            show_confirmed_progress();
+        } else if (tone_muted_) {
+            mute(false); // on hold, or the option or the automatic mode went off during a pause
         }
         tone_.tone_pulse();
         c_.Noise_on.checked = !c_.Noise_on.checked;

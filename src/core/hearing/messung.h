@@ -173,6 +173,7 @@ class TMessung final : public MainWindowRange {
 
   private:
     bool confirming() const;
+    void mute(bool muted); // the tone output told only of changes
     void sync_confirmed();
     void begin_confirmed_frequency(bool retest);
     void set_confirmed_level(int level_db);
@@ -182,6 +183,8 @@ class TMessung final : public MainWindowRange {
     void confirmed_found();
     void confirmed_ear_done();
     void advance_progress();
+    void show_confirmed_progress();
+    void show_confirmed_verdicts();
     void apply_level_display();
     void record_current_point();
     void sequence_done(); // both ears done: the test holds
@@ -218,6 +221,7 @@ class TMessung final : public MainWindowRange {
     int client_height_ = 0;
     std::string help_address_;
     ConfirmedProcedure confirmed_;
+    bool tone_muted_ = false;
     std::int8_t confirmed_ear_ = 0; // the ear the procedure's statistics are of; 0: none yet
     std::optional<EarReliability> reliability_li_;
     std::optional<EarReliability> reliability_re_;

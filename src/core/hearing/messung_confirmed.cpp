@@ -1,12 +1,24 @@
 // The main window's part in the confirmed threshold: the procedure decides, the window makes the tone,
 // the level display and the walk over frequencies and ears follow.
+#include <algorithm>
+#include <cmath>
+
 #include "core/common/text_format.h"
 #include "core/hearing/messung.h"
+#include "core/settings/interface_texts.h"
+#include "core/settings/language_tables.h"
 
 namespace kelvor::hearing {
 
 namespace {
-constexpr int progress_after_drop = 4; // as after a -6 dB or -10 dB step
+constexpr int progress_after_drop = 4;      // as after a -6 dB or -10 dB step
+constexpr double guess_ms_per_freq = 25000; // until the ear has a frequency of its own to go by
+} // namespace
+
+void TMessung::mute(bool muted) {
+    if (muted == tone_muted_) return;
+    tone_muted_ = muted;
+    tone_.set_muted(muted);
 }
 
 bool TMessung::confirming() const {
@@ -26,7 +38,7 @@ void TMessung::begin_confirmed_frequency(bool retest) {
         confirmed_ear_ = s_.cur_ear;
     }
     const int level = confirmed_.begin_frequency(s_.test_freq, retest);
-    tone_.set_muted(true);
+    mute(true);
     set_confirmed_level(level);
 }
 
@@ -64,12 +76,12 @@ void TMessung::confirmed_outcome(ConfirmedProcedure::Outcome outcome, int level_
     case ConfirmedProcedure::Outcome::false_alarm:
         return; // the test goes on as if nothing happened
     case ConfirmedProcedure::Outcome::dropped:
-        tone_.set_muted(true);
+        mute(true);
         set_confirmed_level(level_db);
         c_.db_Progress.position = progress_after_drop;
         return;
     case ConfirmedProcedure::Outcome::found:
-        tone_.set_muted(true);
+        mute(true);
         confirmed_found();
         return;
     }
@@ -106,9 +118,45 @@ void TMessung::confirmed_ear_done() {
         Messung_reClick();
         begin_confirmed_frequency(false);
     } else {
-        tone_.set_muted(false);
+        mute(false);
         sequence_done();
+        show_confirmed_verdicts();
     }
+}
+
+// The status bar tells where the test stands: the ear, the frequency's place in the ear's walk (the 1 kHz
+// retest last), the time left from this ear's pace so far, and the verdict of an ear already done.
+void TMessung::show_confirmed_progress() {
+    int count = 0, position = 0;
+    for (std::uint16_t f = s_.f_max; count < freq_index_count;) {
+        ++count;
+        if (f == s_.test_freq) position = count;
+        if (f <= s_.f_min) break;
+        const int index = freq_to_index(f);
+        f = index_to_freq(static_cast<std::uint8_t>(std::max(index - (c_.f_fine.checked || index == 2 ? 1 : 2), 0)));
+    }
+    const int total = count + 1;
+    if (confirmed_.retesting()) position = total;
+    const EarReliability& ear = confirmed_.ear();
+    const double per_freq = ear.frequencies > 0 ? ear.test_ms / ear.frequencies : guess_ms_per_freq;
+    const int left = std::max(total - position, 0) + (s_.cur_ear == ear_left ? total : 0);
+    const int minutes = static_cast<int>(std::ceil((left + 0.5) * per_freq / 60000));
+    const bool german = languages_.german();
+    using settings::Text;
+    std::string text = settings::text_in(
+        Text::confirmed_progress, german,
+        {settings::text_in(s_.cur_ear == ear_left ? Text::ear_left_word : Text::ear_right_word, german),
+         std::to_string(std::max(position, 1)), std::to_string(total), std::to_string(minutes)});
+    if (reliability_li_ && s_.cur_ear == ear_right) text = verdict_text(*reliability_li_, true, german) + "; " + text;
+    c_.StatusBar1.caption = text;
+}
+
+void TMessung::show_confirmed_verdicts() {
+    const bool german = languages_.german();
+    std::string text;
+    if (reliability_li_) text = verdict_text(*reliability_li_, true, german);
+    if (reliability_re_) text += (text.empty() ? "" : "; ") + verdict_text(*reliability_re_, false, german);
+    c_.StatusBar1.caption = text;
 }
 
 } // namespace kelvor::hearing

@@ -44,6 +44,13 @@ namespace kelvor::settings {
     X(verdict_reliable, "reliable", "verlässlich")                                                           \
     X(verdict_check, "check", "prüfen")                                                                      \
     X(verdict_unreliable, "unreliable", "unzuverlässig")                                                     \
+    X(ear_left_word, "Left ear", "Linkes Ohr")                                                               \
+    X(ear_right_word, "Right ear", "Rechtes Ohr")                                                            \
+    X(confirmed_progress, "%1: frequency %2 of %3, about %4 min left",                                       \
+      "%1: Frequenz %2 von %3, noch etwa %4 min")                                                            \
+    X(ear_verdict,                                                                                           \
+      "%1: %2 (false alarms %3 a minute of silence, 1 kHz retest %4 dB, uncertain %5 of %6)",               \
+      "%1: %2 (Fehlalarme %3 je Minute Stille, 1-kHz-Wiederholung %4 dB, unsicher %5 von %6)")               \
     /* Hearing level profiles: their controls */                                                             \
     X(reference_item, "Reference run (calibrate headphones)...", "Referenzmessung (Kopfhörer eichen)...")   \
     X(profile_list, "Hearing level profile", "Hörpegel-Profil")                                              \

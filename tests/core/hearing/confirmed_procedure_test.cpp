@@ -96,6 +96,10 @@ TEST(ConfirmedThreshold, SimulatedListenersGetTrueThresholdsAndFittingVerdicts) 
             ASSERT_TRUE(s.m.ear_reliability(ear).has_value());
             EXPECT_EQ(s.m.ear_reliability(ear)->verdict() == Verdict::reliable, steady) << int(ear);
         }
+        // Done: the status bar keeps both verdicts while the test holds.
+        s.timers.advance(10000);
+        EXPECT_EQ(s.m.controls().StatusBar1.caption.find(steady ? "Left ear: reliable" : "Left ear: "), 0u);
+        EXPECT_NE(s.m.controls().StatusBar1.caption.find("; Right ear: "), std::string::npos);
         if (steady) {
             EXPECT_GE(within_5, 21); // of 22
             EXPECT_LE(minutes, 2 * 5.5);
