@@ -168,7 +168,7 @@ class TMessung final : public MainWindowRange {
     ConfirmedProcedure& confirmed() { return confirmed_; }
     // An ear's run with the confirmed threshold, once it is done; nothing before or without the option.
     const std::optional<EarReliability>& ear_reliability(std::int8_t ear) const {
-        return ear == ear_left ? reliability_li_ : reliability_re_;
+        return ear == ear_left ? s_.reliability_li : s_.reliability_re;
     }
 
   private:
@@ -223,8 +223,6 @@ class TMessung final : public MainWindowRange {
     ConfirmedProcedure confirmed_;
     bool tone_muted_ = false;
     std::int8_t confirmed_ear_ = 0; // the ear the procedure's statistics are of; 0: none yet
-    std::optional<EarReliability> reliability_li_;
-    std::optional<EarReliability> reliability_re_;
 };
 
 } // namespace kelvor::hearing

@@ -97,6 +97,8 @@ void TMessung::StartClick() {
         set_test_level(0);
         set_test_freq(s_.f_max);
         confirmed_ear_ = 0;
+        s_.reliability_li.reset();
+        s_.reliability_re.reset();
         if (confirming()) begin_confirmed_frequency(false);
     } else {
         // First use: the calibration tone pulses while the user adjusts the mixer; closing the output

@@ -113,7 +113,7 @@ void TMessung::confirmed_found() {
 }
 
 void TMessung::confirmed_ear_done() {
-    (s_.cur_ear == ear_left ? reliability_li_ : reliability_re_) = confirmed_.ear();
+    (s_.cur_ear == ear_left ? s_.reliability_li : s_.reliability_re) = confirmed_.ear();
     if (s_.cur_ear == ear_left) {
         Messung_reClick();
         begin_confirmed_frequency(false);
@@ -147,15 +147,15 @@ void TMessung::show_confirmed_progress() {
         Text::confirmed_progress, german,
         {settings::text_in(s_.cur_ear == ear_left ? Text::ear_left_word : Text::ear_right_word, german),
          std::to_string(std::max(position, 1)), std::to_string(total), std::to_string(minutes)});
-    if (reliability_li_ && s_.cur_ear == ear_right) text = verdict_text(*reliability_li_, true, german) + "; " + text;
+    if (s_.reliability_li && s_.cur_ear == ear_right) text = verdict_text(*s_.reliability_li, true, german) + "; " + text;
     c_.StatusBar1.caption = text;
 }
 
 void TMessung::show_confirmed_verdicts() {
     const bool german = languages_.german();
     std::string text;
-    if (reliability_li_) text = verdict_text(*reliability_li_, true, german);
-    if (reliability_re_) text += (text.empty() ? "" : "; ") + verdict_text(*reliability_re_, false, german);
+    if (s_.reliability_li) text = verdict_text(*s_.reliability_li, true, german);
+    if (s_.reliability_re) text += (text.empty() ? "" : "; ") + verdict_text(*s_.reliability_re, false, german);
     c_.StatusBar1.caption = text;
 }
 

@@ -2,6 +2,7 @@
 // scripted presses, and the figures of whole tests by simulated listeners.
 #include <gtest/gtest.h>
 
+#include "core/results/text_report.h"
 #include "core/settings/parameter.h"
 #include "support/parameter_rig.h"
 #include "support/simulated_listener.h"
@@ -100,6 +101,8 @@ TEST(ConfirmedThreshold, SimulatedListenersGetTrueThresholdsAndFittingVerdicts) 
         s.timers.advance(10000);
         EXPECT_EQ(s.m.controls().StatusBar1.caption.find(steady ? "Left ear: reliable" : "Left ear: "), 0u);
         EXPECT_NE(s.m.controls().StatusBar1.caption.find("; Right ear: "), std::string::npos);
+        results::ReportOffsets offsets;
+        EXPECT_NE(results::text_report(s.state, offsets).find("\r\nRight ear: "), std::string::npos);
         if (steady) {
             EXPECT_GE(within_5, 21); // of 22
             EXPECT_LE(minutes, 2 * 5.5);
