@@ -130,11 +130,13 @@ void TMessung::FormResize() {
 
 void TMessung::clear_liClick() {
     reset_result(s_.results_li, results_li_name);
+    s_.reliability_li.reset(); // no thresholds, nothing to trust
     redraw_chart(ear_left);
 }
 
 void TMessung::clear_reClick() {
     reset_result(s_.results_re, results_re_name);
+    s_.reliability_re.reset();
     redraw_chart(ear_right);
 }
 
