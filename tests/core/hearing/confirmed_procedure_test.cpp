@@ -2,6 +2,7 @@
 // scripted presses, and the figures of whole tests by simulated listeners.
 #include <gtest/gtest.h>
 
+#include "core/results/exports.h"
 #include "core/results/text_report.h"
 #include "core/settings/parameter.h"
 #include "support/parameter_rig.h"
@@ -103,6 +104,8 @@ TEST(ConfirmedThreshold, SimulatedListenersGetTrueThresholdsAndFittingVerdicts) 
         EXPECT_NE(s.m.controls().StatusBar1.caption.find("; Right ear: "), std::string::npos);
         results::ReportOffsets offsets;
         EXPECT_NE(results::text_report(s.state, offsets).find("\r\nRight ear: "), std::string::npos);
+        EXPECT_NE(results::results_csv(s.state, s.state.normals).find(",reliability\r\nleft,"), std::string::npos);
+        EXPECT_NE(results::fhir_bundle(s.state, s.state.normals, {}).find("\"Left ear: "), std::string::npos);
         if (steady) {
             EXPECT_GE(within_5, 21); // of 22
             EXPECT_LE(minutes, 2 * 5.5);
