@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/results/exports.h"
+#include "core/results/printed_report.h"
 #include "core/results/text_report.h"
 #include "core/settings/parameter.h"
 #include "support/parameter_rig.h"
@@ -106,6 +107,9 @@ TEST(ConfirmedThreshold, SimulatedListenersGetTrueThresholdsAndFittingVerdicts) 
         EXPECT_NE(results::text_report(s.state, offsets).find("\r\nRight ear: "), std::string::npos);
         EXPECT_NE(results::results_csv(s.state, s.state.normals).find(",reliability\r\nleft,"), std::string::npos);
         EXPECT_NE(results::fhir_bundle(s.state, s.state.normals, {}).find("\"Left ear: "), std::string::npos);
+        testing::FakePrintJob job;
+        results::print_report(s.state, {}, job, offsets);
+        EXPECT_EQ(job.texts.at(6).text.find("Right ear: "), 0u); // after the header, the footer and the left ear
         if (steady) {
             EXPECT_GE(within_5, 21); // of 22
             EXPECT_LE(minutes, 2 * 5.5);
