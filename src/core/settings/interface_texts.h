@@ -127,6 +127,7 @@ namespace kelvor::settings {
     X(condition_sink_volume, "volume of the sound output", "Lautstärke des Audioausgangs")                   \
     X(condition_stream_volume, "volume of Kelvor's stream", "Lautstärke von Kelvors Strom")                  \
     X(condition_ear_routing, "tone to the tested ear only", "Ton nur auf dem geprüften Ohr")                 \
+    X(condition_confirm_thresholds, "confirm each threshold", "jede Schwelle bestätigen")                     \
     X(condition_on, "on", "ein")                                                                             \
     X(condition_off, "off", "aus")
 // clang-format on

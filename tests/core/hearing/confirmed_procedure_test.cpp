@@ -2,6 +2,7 @@
 // scripted presses, and the figures of whole tests by simulated listeners.
 #include <gtest/gtest.h>
 
+#include "core/profile/profile.h"
 #include "core/results/exports.h"
 #include "core/results/printed_report.h"
 #include "core/results/text_report.h"
@@ -132,6 +133,10 @@ TEST(ConfirmedThreshold, TheDialogsBoxSetsTheOption) {
         table[0].run(checked ? 1 : 0);
         EXPECT_EQ(r.state.confirm_thresholds, checked);
     }
+    // A profile's reference run made with the other setting says so at Start.
+    profile::Conditions with;
+    with.confirm_thresholds = true;
+    EXPECT_EQ(profile::compare_conditions({}, with), std::vector<std::string>{"confirm each threshold: off -> on"});
 }
 
 } // namespace
