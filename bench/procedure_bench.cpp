@@ -82,10 +82,13 @@ struct Recorded {
 };
 
 Recorded run_once(bool confirm, const ListenerModel& model, const Thresholds& t, std::uint32_t seed) {
-    ListenerSession s(confirm, model, [&t](std::int8_t ear, std::uint16_t f) {
-        auto it = t.find({ear, f});
-        return it == t.end() ? 20.0 : it->second;
-    }, seed);
+    ListenerSession s(
+        confirm, model,
+        [&t](std::int8_t ear, std::uint16_t f) {
+            auto it = t.find({ear, f});
+            return it == t.end() ? 20.0 : it->second;
+        },
+        seed);
     Recorded r;
     r.ms = s.run();
     for (int ear : {ear_left, ear_right}) {
@@ -153,13 +156,20 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : "0"; };
-        if (a == "--sessions") sessions = std::atoi(next());
-        else if (a == "--seed") seed = static_cast<std::uint32_t>(std::strtoul(next(), nullptr, 10));
-        else if (a == "--width") model.width_db = std::atof(next());
-        else if (a == "--lapse") model.lapse = std::atof(next());
-        else if (a == "--stray-per-min") model.stray_per_min = std::atof(next());
-        else if (a == "--audiograms") audiogram_file = next();
-        else if (a == "--json") json = true;
+        if (a == "--sessions")
+            sessions = std::atoi(next());
+        else if (a == "--seed")
+            seed = static_cast<std::uint32_t>(std::strtoul(next(), nullptr, 10));
+        else if (a == "--width")
+            model.width_db = std::atof(next());
+        else if (a == "--lapse")
+            model.lapse = std::atof(next());
+        else if (a == "--stray-per-min")
+            model.stray_per_min = std::atof(next());
+        else if (a == "--audiograms")
+            audiogram_file = next();
+        else if (a == "--json")
+            json = true;
         else {
             std::fprintf(stderr, "unknown argument %s\n", a.c_str());
             return 2;
@@ -190,15 +200,16 @@ int main(int argc, char** argv) {
 
     const char* names[2] = {"one_rise", "confirmed"};
     if (json) {
-        std::printf("{\"sessions\": %d, \"seed\": %u, \"width\": %g, \"lapse\": %g, \"stray_per_min\": %g", sessions,
-                    seed, model.width_db, model.lapse, model.stray_per_min);
+        std::printf("{\"sessions\": %d, \"seed\": %u, \"width\": %g, \"lapse\": %g, \"stray_per_min\": %g",
+                    sessions, seed, model.width_db, model.lapse, model.stray_per_min);
         for (int p = 0; p < 2; ++p) {
             const Summary s = summarise(figures[p]);
-            std::printf(", \"%s\": {\"mean_error\": %.2f, \"mean_abs_error\": %.2f, \"median_abs_error\": %.2f, "
-                        "\"within_5\": %.3f, \"within_10\": %.3f, \"test_retest_sd\": %.2f, "
-                        "\"minutes_per_ear\": %.2f, \"band_mean_error\": [%.2f, %.2f, %.2f, %.2f]",
-                        names[p], s.mean_error, s.mean_abs, s.median_abs, s.within5, s.within10, s.retest_sd,
-                        s.minutes_per_ear, s.band_mean[0], s.band_mean[1], s.band_mean[2], s.band_mean[3]);
+            std::printf(
+                ", \"%s\": {\"mean_error\": %.2f, \"mean_abs_error\": %.2f, \"median_abs_error\": %.2f, "
+                "\"within_5\": %.3f, \"within_10\": %.3f, \"test_retest_sd\": %.2f, "
+                "\"minutes_per_ear\": %.2f, \"band_mean_error\": [%.2f, %.2f, %.2f, %.2f]",
+                names[p], s.mean_error, s.mean_abs, s.median_abs, s.within5, s.within10, s.retest_sd,
+                s.minutes_per_ear, s.band_mean[0], s.band_mean[1], s.band_mean[2], s.band_mean[3]);
             if (p == 1)
                 std::printf(", \"verdicts\": {\"reliable\": %d, \"check\": %d, \"unreliable\": %d}",
                             figures[p].verdicts[0], figures[p].verdicts[1], figures[p].verdicts[2]);
@@ -211,7 +222,9 @@ int main(int argc, char** argv) {
                 model.width_db, model.lapse, model.stray_per_min);
     std::printf("%-34s %10s %10s\n", "", names[0], names[1]);
     Summary s[2] = {summarise(figures[0]), summarise(figures[1])};
-    auto row = [&](const char* what, double a, double b) { std::printf("%-34s %10.2f %10.2f\n", what, a, b); };
+    auto row = [&](const char* what, double a, double b) {
+        std::printf("%-34s %10.2f %10.2f\n", what, a, b);
+    };
     row("mean error (dB)", s[0].mean_error, s[1].mean_error);
     for (int b = 0; b < 4; ++b) {
         char label[64];
@@ -224,7 +237,7 @@ int main(int argc, char** argv) {
     row("within 10 dB (%)", 100 * s[0].within10, 100 * s[1].within10);
     row("test-retest SD (dB)", s[0].retest_sd, s[1].retest_sd);
     row("minutes per ear", s[0].minutes_per_ear, s[1].minutes_per_ear);
-    std::printf("verdicts of the confirmed sessions: %d reliable, %d check, %d unreliable\n", figures[1].verdicts[0],
-                figures[1].verdicts[1], figures[1].verdicts[2]);
+    std::printf("verdicts of the confirmed sessions: %d reliable, %d check, %d unreliable\n",
+                figures[1].verdicts[0], figures[1].verdicts[1], figures[1].verdicts[2]);
     return 0;
 }

@@ -25,8 +25,8 @@ using Audiogram = std::function<double(std::int8_t ear, std::uint16_t freq_hz)>;
 
 class SimulatedListener : public hearing::ToneControl {
   public:
-    SimulatedListener(ManualClock& clock, const hearing::TestState& state, ListenerModel model, Audiogram truth,
-                      std::uint32_t seed)
+    SimulatedListener(ManualClock& clock, const hearing::TestState& state, ListenerModel model,
+                      Audiogram truth, std::uint32_t seed)
         : clock_(clock), state_(state), model_(model), truth_(std::move(truth)), random_(seed) {
         next_stray_ms_ = clock_.now + stray_gap();
     }
@@ -71,7 +71,8 @@ class SimulatedListener : public hearing::ToneControl {
         if (press_pending()) return; // already on the way to the button
         // logistic with 5 % .. 95 % over the width: slope 2 ln 19 / width
         const double slope = 2 * std::log(19.0) / model_.width_db;
-        const double p = (1 - model_.lapse) / (1 + std::exp(-slope * (level_ - truth_(state_.cur_ear, freq_))));
+        const double p =
+            (1 - model_.lapse) / (1 + std::exp(-slope * (level_ - truth_(state_.cur_ear, freq_))));
         if (std::uniform_real_distribution<double>(0, 1)(random_) >= p) return;
         onset_ms_ = clock_.now;
         press_ms_ = clock_.now + std::uniform_real_distribution<double>(300, 800)(random_);
@@ -112,7 +113,8 @@ struct ListenerSession : MessungFakes {
     double run(double limit_ms = 60 * 60000.0) {
         const double start = clock.now;
         while (!state.on_hold && clock.now - start < limit_ms) {
-            const double step = std::min(listener.next_press_ms() - clock.now, double(hearing::timer1_interval_ms));
+            const double step =
+                std::min(listener.next_press_ms() - clock.now, double(hearing::timer1_interval_ms));
             timers.advance(std::max(step, 0.0));
             if (listener.take_press() && !state.on_hold) m.db_select();
         }

@@ -70,9 +70,9 @@ std::string verdict_text(const EarReliability& ear, bool left, bool german) {
     const int retest = ear.retest_difference_db;
     const std::string retest_text = !ear.retested ? "-" : (retest > 0 ? "+" : "") + std::to_string(retest);
     return text_in(Text::ear_verdict, german,
-                   {text_in(left ? Text::ear_left_word : Text::ear_right_word, german), text_in(verdict, german),
-                    fixed_text(ear.false_alarms_per_minute(), 1), retest_text, std::to_string(ear.uncertain),
-                    std::to_string(ear.frequencies)});
+                   {text_in(left ? Text::ear_left_word : Text::ear_right_word, german),
+                    text_in(verdict, german), fixed_text(ear.false_alarms_per_minute(), 1), retest_text,
+                    std::to_string(ear.uncertain), std::to_string(ear.frequencies)});
 }
 
 void ConfirmedProcedure::begin_ear() {

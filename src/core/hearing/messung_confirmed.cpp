@@ -133,7 +133,8 @@ void TMessung::show_confirmed_progress() {
         if (f == s_.test_freq) position = count;
         if (f <= s_.f_min) break;
         const int index = freq_to_index(f);
-        f = index_to_freq(static_cast<std::uint8_t>(std::max(index - (c_.f_fine.checked || index == 2 ? 1 : 2), 0)));
+        f = index_to_freq(
+            static_cast<std::uint8_t>(std::max(index - (c_.f_fine.checked || index == 2 ? 1 : 2), 0)));
     }
     const int total = count + 1;
     if (confirmed_.retesting()) position = total;
@@ -147,7 +148,8 @@ void TMessung::show_confirmed_progress() {
         Text::confirmed_progress, german,
         {settings::text_in(s_.cur_ear == ear_left ? Text::ear_left_word : Text::ear_right_word, german),
          std::to_string(std::max(position, 1)), std::to_string(total), std::to_string(minutes)});
-    if (s_.reliability_li && s_.cur_ear == ear_right) text = verdict_text(*s_.reliability_li, true, german) + "; " + text;
+    if (s_.reliability_li && s_.cur_ear == ear_right)
+        text = verdict_text(*s_.reliability_li, true, german) + "; " + text;
     c_.StatusBar1.caption = text;
 }
 
@@ -155,7 +157,8 @@ void TMessung::show_confirmed_verdicts() {
     const bool german = languages_.german();
     std::string text;
     if (s_.reliability_li) text = verdict_text(*s_.reliability_li, true, german);
-    if (s_.reliability_re) text += (text.empty() ? "" : "; ") + verdict_text(*s_.reliability_re, false, german);
+    if (s_.reliability_re)
+        text += (text.empty() ? "" : "; ") + verdict_text(*s_.reliability_re, false, german);
     c_.StatusBar1.caption = text;
 }
 

@@ -118,7 +118,8 @@ struct Parser {
             if (value != "on" && value != "off") return fail(n, "ear_routing must be \"on\" or \"off\"");
             c.ear_routing = value == "on";
         } else if (key == "confirm_thresholds") {
-            if (value != "on" && value != "off") return fail(n, "confirm_thresholds must be \"on\" or \"off\"");
+            if (value != "on" && value != "off")
+                return fail(n, "confirm_thresholds must be \"on\" or \"off\"");
             c.confirm_thresholds = value == "on";
         } else if (key == "date") {
             c.date = value;

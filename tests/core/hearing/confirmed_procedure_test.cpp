@@ -23,7 +23,8 @@ void press(MessungRig& rig, int what) {
     const ConfirmedProcedure& p = rig.m.confirmed();
     for (int step = 0; step < 2000; ++step) {
         const bool sounding = p.active() && !p.silent();
-        if (what == in_pause ? p.silent() : sounding && (what == first_burst || rig.state.test_level == what)) break;
+        if (what == in_pause ? p.silent() : sounding && (what == first_burst || rig.state.test_level == what))
+            break;
         rig.timers.advance(100);
     }
     rig.m.db_select();
@@ -106,11 +107,13 @@ TEST(ConfirmedThreshold, SimulatedListenersGetTrueThresholdsAndFittingVerdicts) 
         EXPECT_NE(s.m.controls().StatusBar1.caption.find("; Right ear: "), std::string::npos);
         results::ReportOffsets offsets;
         EXPECT_NE(results::text_report(s.state, offsets).find("\r\nRight ear: "), std::string::npos);
-        EXPECT_NE(results::results_csv(s.state, s.state.normals).find(",reliability\r\nleft,"), std::string::npos);
+        EXPECT_NE(results::results_csv(s.state, s.state.normals).find(",reliability\r\nleft,"),
+                  std::string::npos);
         EXPECT_NE(results::fhir_bundle(s.state, s.state.normals, {}).find("\"Left ear: "), std::string::npos);
         testing::FakePrintJob job;
         results::print_report(s.state, {}, job, offsets);
-        EXPECT_EQ(job.texts.at(6).text.find("Right ear: "), 0u); // after the header, the footer and the left ear
+        EXPECT_EQ(job.texts.at(6).text.find("Right ear: "),
+                  0u); // after the header, the footer and the left ear
         if (steady) {
             EXPECT_GE(within_5, 21); // of 22
             EXPECT_LE(minutes, 2 * 5.5);
@@ -124,7 +127,8 @@ TEST(ConfirmedThreshold, TheDialogsBoxSetsTheOption) {
     EXPECT_FALSE(r.c.Confirm_Thresholds.checked);
     for (const bool german : {true, false}) {
         r.p.use_language(german);
-        EXPECT_EQ(r.c.Confirm_Thresholds.caption, german ? "Jede Schwelle bestätigen" : "Confirm each threshold");
+        EXPECT_EQ(r.c.Confirm_Thresholds.caption,
+                  german ? "Jede Schwelle bestätigen" : "Confirm each threshold");
     }
     const CommandTable table = settings::test_option_commands(r.p);
     ASSERT_EQ(table.size(), 1u);
@@ -136,7 +140,8 @@ TEST(ConfirmedThreshold, TheDialogsBoxSetsTheOption) {
     // A profile's reference run made with the other setting says so at Start.
     profile::Conditions with;
     with.confirm_thresholds = true;
-    EXPECT_EQ(profile::compare_conditions({}, with), std::vector<std::string>{"confirm each threshold: off -> on"});
+    EXPECT_EQ(profile::compare_conditions({}, with),
+              std::vector<std::string>{"confirm each threshold: off -> on"});
 }
 
 } // namespace
