@@ -129,6 +129,7 @@ ParameterDialog::ParameterDialog(settings::TParameter& core, HandlerRunner& runn
     options->setSpacing(3);
     options->addWidget(add(new QCheckBox(this), c.Ear_Routing));
     options->addWidget(add(new QCheckBox(this), c.Soft_Onset));
+    options->addWidget(add(new QCheckBox(this), c.Confirm_Thresholds));
     left->addLayout(options);
     left->addStretch();
 
@@ -161,6 +162,7 @@ ParameterDialog::ParameterDialog(settings::TParameter& core, HandlerRunner& runn
     right->addLayout(ok_row);
 
     binding_.connect_commands(settings::parameter_commands(core_), runner_);
+    binding_.connect_commands(settings::test_option_commands(core_), runner_);
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
         if (focus != nullptr && focus != windowHandle()) core_.focus_elsewhere();
     });

@@ -1,5 +1,7 @@
 #include "ui/program.h"
 
+#include <random>
+
 #include "core/hearing/messung_command_table.h"
 #include "core/profile/profile_commands.h"
 
@@ -36,6 +38,8 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     messung = std::make_unique<hearing::TMessung>(hearing::MessungServices{
         state, *tone, *charts, *parameter, languages, sound_log, port_log, port_buffer, system, dialogs,
         files, *browser, window_host, small_port.get(), &sound->routing(), profiles.get()});
+    // The confirmed threshold's pauses and silent ascents differ from run to run.
+    messung->confirmed().seed(std::random_device{}());
     frame = std::make_unique<chart::MessungFrameControls>(messung->controls());
     charts->use_controls(frame.get());
     left_chart->follow(&messung->controls().Ohr_li_img);

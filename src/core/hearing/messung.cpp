@@ -169,6 +169,14 @@ void TMessung::Ton_on_off() {
     c_.Test_F.caption = number_text(s_.test_freq, 5);
     if (s_.test_started) {
         c_.Start.caption = "Start";
+        if (confirming() && !s_.on_hold) {
+            sync_confirmed();
+            confirmed_.tone_tick();
+            mute(confirmed_.silent());
+            show_confirmed_progress();
+        } else if (tone_muted_) {
+            mute(false); // on hold, or the option or the automatic mode went off during a pause
+        }
         tone_.tone_pulse();
         c_.Noise_on.checked = !c_.Noise_on.checked;
         if (c_.Noise_on.checked && tone_.data_stream_method()) tone_.play_wave();
@@ -185,7 +193,11 @@ void TMessung::Ton_on_off() {
 }
 
 void TMessung::Timer2Timer() {
-    if (s_.test_started && !s_.on_hold) db_upClick();
+    if (!s_.test_started || s_.on_hold) return;
+    if (confirming())
+        confirmed_rise();
+    else
+        db_upClick();
 }
 
 // ---------------------------------------------------------------- level commands
@@ -205,8 +217,7 @@ void TMessung::db_upClick() {
     set_auto_checked(s_.auto_mode);
     if (s_.test_level < level_max_db) {
         s_.test_level = clamp_level(s_.test_level + level_step_up_db);
-        RangeControl& bar = c_.db_Progress;
-        bar.position = bar.position < bar.maximum - 3 ? bar.position + 1 : progress_wrap;
+        advance_progress();
     } else if (s_.auto_mode) {
         // No reaction even at the top level: the top level is the result.
         record_current_point();
@@ -221,6 +232,11 @@ void TMessung::db_upClick() {
         c_.Test_db.visible = true;
     }
     set_test_level(s_.test_level);
+}
+
+void TMessung::advance_progress() {
+    RangeControl& bar = c_.db_Progress;
+    bar.position = bar.position < bar.maximum - 3 ? bar.position + 1 : progress_wrap;
 }
 
 void TMessung::db_6dnClick() {
@@ -294,6 +310,10 @@ void TMessung::F_Leiste_reChange(int position) {
 // ---------------------------------------------------------------- detection
 
 void TMessung::db_select() {
+    if (!s_.on_hold && confirming()) {
+        confirmed_press();
+        return;
+    }
     const std::uint8_t index = freq_to_index(s_.test_freq);
     if (s_.on_hold) { // "continue"
         s_.on_hold = false;
@@ -352,6 +372,7 @@ void TMessung::select_ear(std::int8_t ear) {
     (left ? c_.Ohr_li_img : c_.Ohr_re_img).cursor = Cursor::arrow;
     (left ? c_.Ohr_re_img : c_.Ohr_li_img).cursor = Cursor::hand_point;
     set_cur_ear(ear);
+    confirmed_ear_ = 0; // a confirmed run starts the ear over
     redraw_chart(other);
     if (left || !s_.auto_mode)
         for (int index = freq_to_index(s_.f_max); index >= 1; --index)

@@ -4,9 +4,11 @@
 // It acts on the test state and on the control state only; tone output, charts and the output settings
 // dialog are reached through the seams, so a test builds a fresh instance over recording fakes.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/chart/window_layout.h"
+#include "core/hearing/confirmed_procedure.h"
 #include "core/hearing/messung_controls.h"
 #include "core/hearing/test_seams.h"
 #include "core/hearing/test_state.h"
@@ -162,7 +164,27 @@ class TMessung final : public MainWindowRange {
     void Ohr_gif_reClick();
     void f_extendedClick();
 
+    // The confirmed threshold ("Confirm each threshold" in the settings dialog), automatic mode only.
+    ConfirmedProcedure& confirmed() { return confirmed_; }
+    // An ear's run with the confirmed threshold, once it is done; nothing before or without the option.
+    const std::optional<EarReliability>& ear_reliability(std::int8_t ear) const {
+        return ear == ear_left ? s_.reliability_li : s_.reliability_re;
+    }
+
   private:
+    bool confirming() const;
+    void mute(bool muted); // the tone output told only of changes
+    void sync_confirmed();
+    void begin_confirmed_frequency(bool retest);
+    void set_confirmed_level(int level_db);
+    void confirmed_rise();
+    void confirmed_press();
+    void confirmed_outcome(ConfirmedProcedure::Outcome outcome, int level_db);
+    void confirmed_found();
+    void confirmed_ear_done();
+    void advance_progress();
+    void show_confirmed_progress();
+    void show_confirmed_verdicts();
     void apply_level_display();
     void record_current_point();
     void sequence_done(); // both ears done: the test holds
@@ -198,6 +220,9 @@ class TMessung final : public MainWindowRange {
     int client_width_ = 0;
     int client_height_ = 0;
     std::string help_address_;
+    ConfirmedProcedure confirmed_;
+    bool tone_muted_ = false;
+    std::int8_t confirmed_ear_ = 0; // the ear the procedure's statistics are of; 0: none yet
 };
 
 } // namespace kelvor::hearing

@@ -96,6 +96,10 @@ void TMessung::StartClick() {
         s_.on_hold = false;
         set_test_level(0);
         set_test_freq(s_.f_max);
+        confirmed_ear_ = 0;
+        s_.reliability_li.reset();
+        s_.reliability_re.reset();
+        if (confirming()) begin_confirmed_frequency(false);
     } else {
         // First use: the calibration tone pulses while the user adjusts the mixer; closing the output
         // settings ends the hold.
@@ -126,11 +130,13 @@ void TMessung::FormResize() {
 
 void TMessung::clear_liClick() {
     reset_result(s_.results_li, results_li_name);
+    s_.reliability_li.reset(); // no thresholds, nothing to trust
     redraw_chart(ear_left);
 }
 
 void TMessung::clear_reClick() {
     reset_result(s_.results_re, results_re_name);
+    s_.reliability_re.reset();
     redraw_chart(ear_right);
 }
 

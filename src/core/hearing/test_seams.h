@@ -35,6 +35,9 @@ class ToneControl {
     // Silences the path at once without touching level, frequency or pulse phase (the next sounding half
     // sounds again).
     virtual void silence() = 0;
+    // While muted no half sounds (the confirmed threshold's pauses and silent ascents); unmuting writes
+    // nothing, the next sounding half sounds again.
+    virtual void set_muted(bool /*muted*/) {}
     // The port driver component the port driver method writes through.
     virtual void set_port_driver(port::TSmallPort* port_driver) = 0;
 };

@@ -2,10 +2,12 @@
 // The state of a hearing test, read by the test procedure, tone output, charts, results and reports.
 // One instance lives for the whole run; everything touching it runs in the user-interface thread.
 #include <cstdint>
+#include <optional>
 
 #include "core/hearing/ear_result.h"
 #include "core/hearing/frequency_scale.h"
 #include "core/hearing/normals_in_use.h"
+#include "core/hearing/reliability.h"
 
 namespace kelvor::hearing {
 
@@ -23,6 +25,11 @@ struct TestState {
     bool show_level = true;
     std::int8_t cur_ear = ear_left;
     bool port_log_on = false;
+    // The settings dialog's "Confirm each threshold": the automatic test confirms each threshold.
+    bool confirm_thresholds = false;
+    // Each ear's verdict of the confirmed threshold, once that ear is done in this run.
+    std::optional<EarReliability> reliability_li;
+    std::optional<EarReliability> reliability_re;
 
     TEarResult results_li{results_li_name, {}};
     TEarResult results_re{results_re_name, {}};

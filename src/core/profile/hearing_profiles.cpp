@@ -55,6 +55,7 @@ Conditions LiveConditions::now() {
     c.output_path = output_path_name(dialog_);
     c.cal_volume = settings_.cal_volume;
     c.ear_routing = dialog_.Ear_Routing.checked;
+    c.confirm_thresholds = dialog_.Confirm_Thresholds.checked;
     const host::SoundServerState server = server_.query();
     c.sink = server.default_sink;
     c.sink_volume = server.sink_volume;

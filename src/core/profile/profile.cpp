@@ -44,6 +44,8 @@ std::vector<std::string> compare_conditions(const Conditions& profile, const Con
         differ(out, what(Text::condition_stream_volume), volume_text(profile.stream_volume),
                volume_text(now.stream_volume));
     differ(out, what(Text::condition_ear_routing), on_off(profile.ear_routing), on_off(now.ear_routing));
+    differ(out, what(Text::condition_confirm_thresholds), on_off(profile.confirm_thresholds),
+           on_off(now.confirm_thresholds));
     return out;
 }
 

@@ -22,6 +22,7 @@ struct Conditions {
     std::optional<int> stream_volume; // percent of our stream's volume, while it is on the server
     bool ear_routing = false;         // the tone only on the tested ear's side
     std::string date;                 // of the last reference run; never compared
+    bool confirm_thresholds = false;  // each threshold confirmed (in the file only when on)
 };
 
 // One entry per difference between the profile's conditions and today's, as "what: then -> now". A value

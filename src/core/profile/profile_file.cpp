@@ -117,6 +117,10 @@ struct Parser {
         } else if (key == "ear_routing") {
             if (value != "on" && value != "off") return fail(n, "ear_routing must be \"on\" or \"off\"");
             c.ear_routing = value == "on";
+        } else if (key == "confirm_thresholds") {
+            if (value != "on" && value != "off")
+                return fail(n, "confirm_thresholds must be \"on\" or \"off\"");
+            c.confirm_thresholds = value == "on";
         } else if (key == "date") {
             c.date = value;
         } else {
@@ -161,6 +165,8 @@ std::string profile_text(const Profile& profile) {
     out += "sink_volume = " + optional_volume(c.sink_volume) + "\n";
     out += "stream_volume = " + optional_volume(c.stream_volume) + "\n";
     out += "ear_routing = " + std::string(c.ear_routing ? "on" : "off") + "\n";
+    // Profiles made without the confirmed threshold stay as they were.
+    if (c.confirm_thresholds) out += "confirm_thresholds = on\n";
     out += "date = " + c.date + "\n";
     out += "# ear  Hz  mean dB  runs  spread dB\n";
     for (const bool left_ear : {true, false})

@@ -178,14 +178,25 @@ hearing::NormalsInUse builtin_normals(const hearing::TEarResult& norm_values) {
     return normals;
 }
 
+// The confirmed threshold's verdict on an ear, in English as the report has it; nothing without one.
+std::string verdict_of(const hearing::TestState& state, const Ear& ear) {
+    const auto& r = ear.left ? state.reliability_li : state.reliability_re;
+    return r ? hearing::verdict_text(*r, ear.left, false) : std::string();
+}
+
 std::string results_csv(const hearing::TestState& state, const hearing::NormalsInUse& normals) {
-    std::string csv = "ear,frequency_hz,level_db,normal_db,hearing_level_db_hl,profile\r\n";
+    // Only a run with the confirmed threshold has the column of its verdicts.
+    const bool verdicts = state.reliability_li || state.reliability_re;
+    std::string csv = "ear,frequency_hz,level_db,normal_db,hearing_level_db_hl,profile";
+    csv += verdicts ? ",reliability\r\n" : "\r\n";
     for (const EarRecords& e : ears_of(state, normals)) {
         for_each_result(e.results, [&](std::size_t index, const hearing::TEarEntry& entry) {
             const std::optional<double> hl = hearing::hearing_level(normals, e.normals, e.results, index);
             csv += std::string(e.ear.csv_name) + ',' + shortest_text(std::trunc(entry.freq)) + ',' +
                    shortest_text(saved_level(entry)) + ',' + shortest_text(e.normals.norm.entries[index].level) +
-                   ',' + (hl ? shortest_text(*hl) : "") + ',' + csv_field(normals.profile_name) + "\r\n";
+                   ',' + (hl ? shortest_text(*hl) : "") + ',' + csv_field(normals.profile_name);
+            if (verdicts) csv += ',' + csv_field(verdict_of(state, e.ear));
+            csv += "\r\n";
         });
     }
     return csv;
@@ -224,6 +235,9 @@ std::string fhir_bundle(const hearing::TestState& state, const hearing::NormalsI
                        ? "Hearing levels in dB HL against the reference thresholds of the profile \"" +
                              normals.profile_name + "\", where it has one; each member says which."
                        : std::string(not_hearing_levels)}}});
+    for (const Ear* ear : {&ear_left, &ear_right})
+        if (const std::string verdict = verdict_of(state, *ear); !verdict.empty())
+            panel["note"].push_back({{"text", verdict}});
     if (!members.empty()) panel["hasMember"] = members;
 
     const std::string panel_url = local_uuid(seed + "panel");

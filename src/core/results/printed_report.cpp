@@ -15,6 +15,9 @@ constexpr int footer_name_x = 150;
 constexpr int footer_note_x = 900;
 constexpr int footer_date_x = 2000;
 
+// The confirmed threshold's verdicts, one line an ear between the header and the first chart.
+constexpr int verdict_x = 150, verdict_y = 140, verdict_line_height = 60;
+
 constexpr host::PrintRect left_chart_box{450, 300, 1750, 1200};
 constexpr host::PrintRect right_chart_box{450, 1400, 1750, 2300};
 
@@ -129,6 +132,12 @@ std::string print_report(hearing::TestState& state, const ReportPage& page, host
 
     if (!job.begin_document(print_title)) return job.error_text();
     header_and_footer(page, job);
+    int y = verdict_y;
+    for (const std::int8_t ear : {hearing::ear_left, hearing::ear_right})
+        if (const auto& r = ear == hearing::ear_left ? state.reliability_li : state.reliability_re) {
+            job.text_out(verdict_x, y, hearing::verdict_text(*r, ear == hearing::ear_left, false));
+            y += verdict_line_height;
+        }
     chart(page.left, left_chart_box, job);
     chart(page.right, right_chart_box, job);
 

@@ -90,6 +90,9 @@ void ResultsCommands::lesen1Click() {
     s_.chart.clear_chart(hearing::ear_right, s_.controls.F_Leiste_re.maximum);
     hearing::reset_result(s_.state.results_li, hearing::results_li_name);
     hearing::reset_result(s_.state.results_re, hearing::results_re_name);
+    // Read results are not the run the verdicts were given on.
+    s_.state.reliability_li.reset();
+    s_.state.reliability_re.reset();
 
     for (; status == host::LineReader::Status::line; status = reader->read_line(line))
         read_results_line(line, s_.state.results_li, s_.state.results_re);

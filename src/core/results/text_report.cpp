@@ -49,6 +49,11 @@ std::string text_report(hearing::TestState& state, ReportOffsets& offsets) {
             add_line(out, "");
         }
     }
+    // Only a run with the confirmed threshold says how reliable it was.
+    for (const std::int8_t ear : {hearing::ear_left, hearing::ear_right})
+        if (const auto& r = ear == hearing::ear_left ? state.reliability_li : state.reliability_re)
+            add_line(out, hearing::verdict_text(*r, ear == hearing::ear_left, false));
+    if (state.reliability_li || state.reliability_re) add_line(out, "");
     return out;
 }
 

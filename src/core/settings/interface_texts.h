@@ -34,6 +34,23 @@ namespace kelvor::settings {
       "and the PC speaker its edges, as the hardware makes them.",                                           \
       "Der Ton des Data Streams wird über 20 ms ein- und ausgeblendet. Der Chip der Soundkarte behält "     \
       "seine eigene Hüllkurve und der PC-Lautsprecher seine Flanken, wie die Hardware sie macht.")           \
+    X(confirm_thresholds, "Confirm each threshold", "Jede Schwelle bestätigen")                             \
+    X(confirm_thresholds_hint,                                                                               \
+      "The automatic test finds each threshold on repeated ascents, with silent pauses and silent checks, "  \
+      "and says how reliable each ear's results are.",                                                       \
+      "Der automatische Test findet jede Schwelle in wiederholten Anstiegen, mit stillen Pausen und stillen " \
+      "Proben, und sagt, wie verlässlich die Ergebnisse jedes Ohrs sind.")                                   \
+    /* The confirmed threshold's verdict on an ear */                                                        \
+    X(verdict_reliable, "reliable", "verlässlich")                                                           \
+    X(verdict_check, "check", "prüfen")                                                                      \
+    X(verdict_unreliable, "unreliable", "unzuverlässig")                                                     \
+    X(ear_left_word, "Left ear", "Linkes Ohr")                                                               \
+    X(ear_right_word, "Right ear", "Rechtes Ohr")                                                            \
+    X(confirmed_progress, "%1: frequency %2 of %3, about %4 min left",                                       \
+      "%1: Frequenz %2 von %3, noch etwa %4 min")                                                            \
+    X(ear_verdict,                                                                                           \
+      "%1: %2 (false alarms %3 a minute of silence, 1 kHz retest %4 dB, uncertain %5 of %6)",               \
+      "%1: %2 (Fehlalarme %3 je Minute Stille, 1-kHz-Wiederholung %4 dB, unsicher %5 von %6)")               \
     /* Hearing level profiles: their controls */                                                             \
     X(reference_item, "Reference run (calibrate headphones)...", "Referenzmessung (Kopfhörer eichen)...")   \
     X(profile_list, "Hearing level profile", "Hörpegel-Profil")                                              \
@@ -110,6 +127,7 @@ namespace kelvor::settings {
     X(condition_sink_volume, "volume of the sound output", "Lautstärke des Audioausgangs")                   \
     X(condition_stream_volume, "volume of Kelvor's stream", "Lautstärke von Kelvors Strom")                  \
     X(condition_ear_routing, "tone to the tested ear only", "Ton nur auf dem geprüften Ohr")                 \
+    X(condition_confirm_thresholds, "confirm each threshold", "jede Schwelle bestätigen")                     \
     X(condition_on, "on", "ein")                                                                             \
     X(condition_off, "off", "aus")
 // clang-format on

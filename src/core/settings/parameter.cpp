@@ -144,6 +144,8 @@ void TParameter::set_option_texts() {
         text_in(c_.Ear_Routing.enabled ? Text::ear_routing_hint : Text::ear_routing_unavailable, german_);
     c_.Soft_Onset.caption = text_in(Text::soft_onset, german_);
     c_.Soft_Onset.hint = text_in(Text::soft_onset_hint, german_);
+    c_.Confirm_Thresholds.caption = text_in(Text::confirm_thresholds, german_);
+    c_.Confirm_Thresholds.hint = text_in(Text::confirm_thresholds_hint, german_);
 }
 
 void TParameter::set_menu_captions(const TextTable& table) {
@@ -379,6 +381,10 @@ void TParameter::Soft_OnsetClick() {
     if (routing_ != nullptr) routing_->set_soft_onset(c_.Soft_Onset.checked);
 }
 
+void TParameter::Confirm_ThresholdsClick() {
+    s_.confirm_thresholds = c_.Confirm_Thresholds.checked;
+}
+
 CommandTable parameter_commands(TParameter& p) {
     ParameterControls& c = p.controls();
     const auto on = [&p](void (TParameter::*handler)()) { return [&p, handler] { (p.*handler)(); }; };
@@ -397,6 +403,10 @@ CommandTable parameter_commands(TParameter& p) {
     table.push_back({&c.Vol_0dB, CommandKind::step,
                      [&p](int step) { p.Vol_0dBClick(step > 0 ? UpDownButton::up : UpDownButton::down); }});
     return table;
+}
+
+CommandTable test_option_commands(TParameter& p) {
+    return {check_command(p.controls().Confirm_Thresholds, [&p] { p.Confirm_ThresholdsClick(); })};
 }
 
 } // namespace kelvor::settings

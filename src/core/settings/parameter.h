@@ -119,6 +119,7 @@ class TParameter final : public hearing::SettingsDialog {
     // The option boxes: each reads its box, which the window has already set to what the user clicked.
     void Ear_RoutingClick();
     void Soft_OnsetClick();
+    void Confirm_ThresholdsClick();
 
   private:
     void set_port_group_enabled(bool enabled);
@@ -164,5 +165,7 @@ class TParameter final : public hearing::SettingsDialog {
 // The dialog's command table: each radio, button, box and the volume arrows with their handler. A radio
 // runs through `radio_click`, which checks it and clears its group before its handler.
 CommandTable parameter_commands(TParameter& p);
+// The test's own options in the dialog ("Confirm each threshold").
+CommandTable test_option_commands(TParameter& p);
 
 } // namespace kelvor::settings

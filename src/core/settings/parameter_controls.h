@@ -99,6 +99,10 @@ struct ParameterControls {
         f(Test_port), f(active_Port), f(Port_Test), f(Port_Cancel), f(Port_ok);
         f(Ear_Routing), f(Soft_Onset);
     }
+
+    // An option of the test itself, not of the sound output, below the output's options: each automatic
+    // threshold found twice. Its command has a table of its own (test_option_commands).
+    CheckControl Confirm_Thresholds{"Confirm_Thresholds"};
 };
 
 } // namespace kelvor::settings

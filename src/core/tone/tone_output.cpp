@@ -112,8 +112,15 @@ void ToneOutput::tone_pulse() {
     }
 }
 
+// A muted tone keeps its level, frequency and pulse phase; every half it writes is silent.
+void ToneOutput::set_muted(bool muted) {
+    muted_ = muted;
+    if (muted) write_level(0);
+}
+
 void ToneOutput::write_level(std::uint8_t loudness) {
     HandlerScope scope(*this);
+    if (muted_) loudness = 0;
     if (settings_.out_device == dev_speaker) {
         // The speaker has no volume: any loudness switches it on.
         if (loudness == 0)
@@ -126,6 +133,7 @@ void ToneOutput::write_level(std::uint8_t loudness) {
 }
 
 void ToneOutput::play_wave() {
+    if (muted_) return;
     wave_.play_wave();
 }
 

@@ -79,6 +79,7 @@ class ToneOutput final : public hearing::ToneControl {
     void free_waves() override;
     // Loudness 0 on the current path: the chip at its silent total level, the speaker off.
     void silence() override { write_level(0); }
+    void set_muted(bool muted) override;
 
     void write_level(std::uint8_t loudness);
     // The tone side of the Start command, in its fixed order: look for the sound card, silence the speaker
@@ -127,6 +128,7 @@ class ToneOutput final : public hearing::ToneControl {
     std::int8_t attenuation_ = loudness_max;
     std::int8_t saved_attenuation_ = loudness_max;
     bool tone_sounding_ = true;
+    bool muted_ = false; // set_muted
     // What the chip and the speaker were last given; the chip powers up silent.
     std::uint8_t chip_total_level_ = total_level_silent;
     bool speaker_sounding_ = false;

@@ -464,5 +464,27 @@ TEST_F(ToneOutputTest, HandlerScopeHoldsBoxesUntilTheHandlerEnds) {
                 ElementsAre("direct Port Read command failed", "direct Port Write command failed"));
 }
 
+// Muted (a pause or a silent ascent of the confirmed threshold), no half sounds, nor a frequency change,
+// nor the data stream; unmuted, the next sounding half sounds at the level set meanwhile.
+TEST_F(ToneOutputTest, MutedNothingSoundsUntilTheNextHalfAfterUnmuting) {
+    state.test_freq = 1000;
+    state.test_started = true;
+    tone.set_muted(true);
+    tone.set_level(30);
+    for (int half = 0; half < 4; ++half)
+        tone.tone_pulse();
+    tone.set_frequency(2000);
+    EXPECT_THAT(take_total_levels(), ::testing::Each(63));
+    tone.set_muted(false);
+    EXPECT_THAT(take_total_levels(), IsEmpty());
+    tone.tone_pulse();
+    tone.tone_pulse();
+    EXPECT_THAT(take_total_levels(), ElementsAre(63, 24));
+    tone.settings().out_method = meth_stream;
+    tone.set_muted(true);
+    tone.play_wave();
+    EXPECT_EQ(wave.played, 0);
+}
+
 } // namespace
 } // namespace kelvor::tone
