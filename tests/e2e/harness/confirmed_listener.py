@@ -12,6 +12,7 @@ Exit status as the listener's: 0 passed, 1 failed, 77 the sound had gaps and cou
 import argparse
 import os
 import shutil
+import subprocess
 import sys
 import time
 
@@ -66,6 +67,9 @@ class ConfirmedListener(Listener):
             self.problems.append("the listener found no silence to press in at each frequency: %r" % self.false_presses)
 
     def save_and_compare(self):
+        # What the user sees in the middle of the ear: the status bar tells where the test stands.
+        subprocess.run(["import", "-window", "root", os.path.join(self.desktop.folder, "screen.png")],
+                       env=self.desktop.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         path = os.path.join(self.work, "Kelvor.dat")
         before = open(path, "rb").read()
         self.press_control("speichern")
@@ -110,7 +114,7 @@ def main():
                 len(mismatches), "\n  ".join(mismatches[:20])))
         if args.artifacts:
             os.makedirs(args.artifacts, exist_ok=True)
-            for name in ("kelvor.log", "work/Kelvor.dat"):
+            for name in ("kelvor.log", "screen.png", "work/Kelvor.dat"):
                 if os.path.isfile(os.path.join(desktop.folder, name)):
                     shutil.copy(os.path.join(desktop.folder, name), args.artifacts)
             with open(os.path.join(args.artifacts, "run.log"), "w") as f:
