@@ -104,14 +104,7 @@ def main():
         except Fail as e:
             listener.problems.append(str(e))
         finally:
-            if hasattr(listener, "program"):
-                listener.program.kill()
-            if hasattr(listener, "recorder"):
-                listener.recorder.stop()
-        mismatches = listener.check_sound_against_screen() if hasattr(listener, "recorder") else []
-        if mismatches:
-            listener.problems.append("%d half/halves sounded other than the screen said:\n  %s" % (
-                len(mismatches), "\n  ".join(mismatches[:20])))
+            listener.end_and_judge_sound()
         if args.artifacts:
             os.makedirs(args.artifacts, exist_ok=True)
             for name in ("kelvor.log", "screen.png", "work/Kelvor.dat"):

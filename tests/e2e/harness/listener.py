@@ -445,6 +445,18 @@ class Listener:
                 return True
         return False
 
+    def end_and_judge_sound(self):
+        """Ends the program and the recording, then holds every half heard against the screen."""
+        if hasattr(self, "program"):
+            self.program.kill()
+        if not hasattr(self, "recorder"):
+            return
+        self.recorder.stop()
+        mismatches = self.check_sound_against_screen()
+        if mismatches:
+            self.problems.append("%d half/halves sounded other than the screen said:\n  %s" % (
+                len(mismatches), "\n  ".join(mismatches[:20])))
+
     def sink_gaps(self):
         return self.analysers[0].gaps
 
@@ -524,14 +536,7 @@ def main():
             import traceback
             listener.problems.append("harness error: %s\n%s" % (e, traceback.format_exc()))
         finally:
-            if hasattr(listener, "program"):
-                listener.program.kill()
-            if hasattr(listener, "recorder"):
-                listener.recorder.stop()
-        mismatches = listener.check_sound_against_screen() if hasattr(listener, "recorder") else []
-        if mismatches:
-            listener.problems.append("%d half/halves sounded other than the screen said:\n  %s" % (
-                len(mismatches), "\n  ".join(mismatches[:20])))
+            listener.end_and_judge_sound()
         listener.report(None)
         gaps = listener.sink_gaps()
         if not listener.problems:
