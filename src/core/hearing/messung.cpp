@@ -279,8 +279,13 @@ void TMessung::Test_F_up() {
 }
 
 void TMessung::Test_F_dn() {
+    next_frequency_down(true);
+}
+
+// The confirmed threshold steps down without the 0 dB: its procedure says where the next frequency begins.
+void TMessung::next_frequency_down(bool from_0_db) {
     if (s_.test_freq > s_.f_min) {
-        set_test_level(0);
+        if (from_0_db) set_test_level(0);
         step_freq_down();
         set_test_freq(s_.test_freq);
     }

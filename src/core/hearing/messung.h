@@ -183,6 +183,7 @@ class TMessung final : public MainWindowRange {
     void confirmed_found();
     void confirmed_ear_done();
     void advance_progress();
+    void next_frequency_down(bool from_0_db);
     void show_confirmed_progress();
     void show_confirmed_verdicts();
     void apply_level_display();

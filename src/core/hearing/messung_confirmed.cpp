@@ -98,11 +98,7 @@ void TMessung::confirmed_found() {
     if (retest) {
         confirmed_ear_done();
     } else if (!at_range_bottom()) {
-        // Test_F_dn without its 0 dB: the next frequency begins where the procedure says, in silence.
-        step_freq_down();
-        set_test_freq(s_.test_freq);
-        c_.Panel_bot.bounds.width = 624;
-        s_.on_hold = false;
+        next_frequency_down(false); // it begins where the procedure says, in silence
         begin_confirmed_frequency(false);
     } else if (confirmed_.threshold_at(calibration_freq_hz) >= 0) {
         set_test_freq(calibration_freq_hz);
