@@ -98,21 +98,13 @@ void HearingProfiles::load() {
         const std::string file = name + profile_file_suffix;
         const std::string path = store_.path_of(file);
         if (!valid_profile_name(name)) continue; // not a file this program writes
-        auto reader = store_.open_lines(file);
-        if (reader == nullptr) {
-            errors.push_back(path + ": cannot be opened");
+        std::string error;
+        const auto lines = host::read_folder_file(store_, file, error);
+        if (!lines) {
+            errors.push_back(error);
             continue;
         }
-        std::vector<std::string> lines;
-        std::string line;
-        host::LineReader::Status status;
-        while ((status = reader->read_line(line)) == host::LineReader::Status::line)
-            lines.push_back(line);
-        if (status == host::LineReader::Status::error) {
-            errors.push_back(path + ": " + reader->error_text());
-            continue;
-        }
-        ParseResult parsed = parse_profile(lines, name, path);
+        ParseResult parsed = parse_profile(*lines, name, path);
         if (parsed.profile)
             profiles_.push_back(std::move(*parsed.profile));
         else

@@ -107,6 +107,21 @@ namespace kelvor::settings {
       "Sprache und die meisten Geräusche, auch laute, werden nicht gehört.")                                \
     X(grade_unilateral_plain, "One ear hears well; sounds on the other side and their direction can be missed.", \
       "Ein Ohr hört gut; Geräusche auf der anderen Seite und ihre Richtung können entgehen.")               \
+    /* Every saved test kept, and the change between them */                                                \
+    X(keep_tests, "Keep every saved test", "Jeden gespeicherten Test aufbewahren")                          \
+    X(kept_not_written, "The test is saved, but it could not be kept in the history: %1 (%2)",              \
+      "Der Test ist gespeichert, konnte aber nicht in der Geschichte aufbewahrt werden: %1 (%2)")           \
+    X(kept_unreadable, "These kept tests cannot be read and are left out:%1",                               \
+      "Diese aufbewahrten Tests sind nicht lesbar und bleiben außen vor:%1")                                \
+    X(change_ear, "%1: hearing number %2 dB since the first test, %3 dB since the previous; 2-4 kHz %4 dB, %5 dB: %6", \
+      "%1: Hörzahl %2 dB seit dem ersten Test, %3 dB seit dem vorigen; 2-4 kHz %4 dB, %5 dB: %6")           \
+    X(change_none, "no change worth a retest", "keine Änderung, die einen neuen Test lohnt")                \
+    X(change_retest, "a change worth a retest", "eine Änderung, die einen neuen Test lohnt")                \
+    X(change_professional, "worth seeing a hearing professional", "ein Besuch bei einer Hörfachkraft lohnt sich") \
+    X(change_too_few, "Only one kept test with this profile: nothing to compare yet",                       \
+      "Nur ein aufbewahrter Test mit diesem Profil: noch nichts zu vergleichen")                            \
+    X(change_not_compared, "Tests with the profile %1 are not compared: their dB HL rest on other references", \
+      "Tests mit dem Profil %1 werden nicht verglichen: ihre dB HL beruhen auf anderen Referenzen")         \
     /* Hearing level profiles: their messages */                                                             \
     X(profiles_unreadable,                                                                                   \
       "These hearing level profiles could not be read and are left out (the files stay as they are):%1",     \
