@@ -95,6 +95,7 @@ class TMessung final : public MainWindowRange {
     void clear_liClick();
     void clear_reClick();
     void DevMethPortsClick();
+    void Keep_TestsClick();
     void PortLogInfo1Click();
     void anzeigen2Click();
     void ausblenden2Click();

@@ -74,6 +74,7 @@ void TMessung::apply_language() {
         {Text::save_pdf, &m.PDFspeichern1},
         {Text::save_csv, &m.CSVspeichern1},
         {Text::save_fhir, &m.FHIRspeichern1},
+        {Text::keep_tests, &m.Keep_Tests},
     };
     for (const auto& [text, control] : more)
         control->caption = languages_.text(text);

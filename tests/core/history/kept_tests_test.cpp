@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/history/kept_tests.h"
+#include "core/results/results_rig.h"
 #include "support/profile_fakes.h"
 
 namespace kelvor::history {
@@ -84,6 +85,26 @@ TEST(KeptTests, ShiftRules) {
     EXPECT_EQ(compare_latest(series).right.change, Change::worth_professional);
     EXPECT_EQ(comparison_lines(compare_latest({test_with("HD", base)}), true)[0],
               "Nur ein aufbewahrter Test mit diesem Profil: noch nichts zu vergleichen");
+}
+
+// Off, a save keeps nothing; on, it keeps the test; a failed keep is said and both files stay as saved.
+TEST(KeptTests, EverySaveKeptWhileTheItemIsOn) {
+    testing::ResultsRig rig;
+    testing::MemoryStore folder;
+    rig.r.keep_tests_in(folder, [] { return false; });
+    hearing::set_result_entry(rig.state.results_li, 10, 1000, 30);
+    rig.r.speichernClick();
+    EXPECT_TRUE(folder.files.contents.empty());
+    rig.c.menu.Keep_Tests.checked = true;
+    rig.r.speichernClick();
+    EXPECT_EQ(folder.files.contents.count("2004-06-24_10-30-00.test.txt"), 1u);
+    const std::string dat = rig.files.contents["Kelvor.dat"];
+    folder.files.write_fails["2004-06-24_10-30-00.test.txt"] = "No space left on device";
+    rig.r.speichernClick();
+    EXPECT_EQ(rig.dialogs.shown.back(), "The test is saved, but it could not be kept in the history: "
+                                        "/cfg/2004-06-24_10-30-00.test.txt (No space left on device)");
+    EXPECT_EQ(rig.files.contents["Kelvor.dat"], dat);
+    EXPECT_EQ(folder.files.contents.size(), 1u);
 }
 
 } // namespace
