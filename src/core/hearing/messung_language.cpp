@@ -75,6 +75,7 @@ void TMessung::apply_language() {
         {Text::save_csv, &m.CSVspeichern1},
         {Text::save_fhir, &m.FHIRspeichern1},
         {Text::keep_tests, &m.Keep_Tests},
+        {Text::kept_item, &m.Kept_Tests_List},
     };
     for (const auto& [text, control] : more)
         control->caption = languages_.text(text);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/common/text_format.h"
+#include "core/results/hearing_number.h"
 #include "core/settings/interface_texts.h"
 
 namespace kelvor::history {
@@ -258,6 +259,38 @@ std::vector<std::string> comparison_lines(const Comparison& c, bool german) {
         lines.push_back(text_in(Text::change_not_compared, german,
                                 {other.empty() ? text_in(Text::profile_none, german) : other}));
     return lines;
+}
+
+std::string kept_tests_overview(const KeptTests& kept, bool german) {
+    std::string out = text_in(Text::kept_heading, german);
+    for (auto t = kept.tests.rbegin(); t != kept.tests.rend(); ++t) {
+        const auto left = average_db_hl(t->left, number_freqs);
+        const auto right = average_db_hl(t->right, number_freqs);
+        auto shown = [](std::optional<double> v) {
+            return v ? std::to_string(static_cast<int>(round_half_even(*v))) : std::string("-");
+        };
+        std::string grade = "-";
+        if (left && right) {
+            const double better = round_half_even(std::min(*left, *right));
+            grade = text_in(results::grade_name(results::who_grade(better)), german);
+        }
+        out += "\n" + text_in(Text::kept_row, german,
+                              {t->date + " " + t->time.substr(0, 5),
+                               t->profile.empty() ? text_in(Text::profile_none, german) : t->profile,
+                               shown(left), shown(right), grade});
+    }
+    if (kept.tests.empty())
+        out += "\n" + std::string(text_in(Text::kept_none, german));
+    else
+        for (const std::string& line : comparison_lines(compare_latest(kept.tests), german))
+            out += "\n\n" + line;
+    if (!kept.errors.empty()) {
+        std::string named;
+        for (const std::string& e : kept.errors)
+            named += "\n  " + e;
+        out += "\n\n" + text_in(Text::kept_unreadable, german, {named});
+    }
+    return out;
 }
 
 } // namespace kelvor::history

@@ -79,4 +79,8 @@ Comparison compare_latest(const std::vector<KeptTest>& oldest_first);
 // The comparison in words; never a diagnosis.
 std::vector<std::string> comparison_lines(const Comparison& comparison, bool german);
 
+// What the list of kept tests shows, newest first: a line per test (date, time, profile, the hearing
+// number of each ear, the grade), then the latest test's comparison and any file that could not be read.
+std::string kept_tests_overview(const KeptTests& kept, bool german);
+
 } // namespace kelvor::history

@@ -34,13 +34,6 @@ EarNumber ear_number(const hearing::TestState& state, const hearing::NormalsInUs
     return out;
 }
 
-Text grade_name(Grade grade) {
-    constexpr Text names[] = {
-        Text::grade_normal, Text::grade_mild,     Text::grade_moderate, Text::grade_moderately_severe,
-        Text::grade_severe, Text::grade_profound, Text::grade_complete, Text::grade_unilateral};
-    return names[static_cast<int>(grade)];
-}
-
 Text grade_plain(Grade grade) {
     constexpr Text plain[] = {Text::grade_normal_plain,   Text::grade_mild_plain,
                               Text::grade_moderate_plain, Text::grade_moderately_severe_plain,
@@ -68,6 +61,13 @@ std::string ear_line(const EarNumber& ear, bool left, bool german) {
 }
 
 } // namespace
+
+Text grade_name(Grade grade) {
+    constexpr Text names[] = {
+        Text::grade_normal, Text::grade_mild,     Text::grade_moderate, Text::grade_moderately_severe,
+        Text::grade_severe, Text::grade_profound, Text::grade_complete, Text::grade_unilateral};
+    return names[static_cast<int>(grade)];
+}
 
 Grade who_grade(double db_hl) {
     int grade = 0;

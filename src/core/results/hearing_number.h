@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/hearing/test_state.h"
+#include "core/settings/interface_texts.h"
 
 namespace kelvor::results {
 
@@ -59,6 +60,9 @@ bool hearing_number_tested(const hearing::TestState& state);
 
 // "Hearing number ...", a line per ear, the grade with its plain description, and what stands beside it.
 std::vector<std::string> hearing_number_lines(const HearingNumber& number, bool german);
+
+// The grade's name in the interface texts ("mild hearing loss").
+settings::Text grade_name(Grade grade);
 
 // "normal hearing", "at least mild hearing loss": the grade's name as shown.
 std::string grade_text(const HearingNumber& number, bool german);

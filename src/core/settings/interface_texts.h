@@ -122,6 +122,12 @@ namespace kelvor::settings {
       "Nur ein aufbewahrter Test mit diesem Profil: noch nichts zu vergleichen")                            \
     X(change_not_compared, "Tests with the profile %1 are not compared: their dB HL rest on other references", \
       "Tests mit dem Profil %1 werden nicht verglichen: ihre dB HL beruhen auf anderen Referenzen")         \
+    X(kept_item, "Kept tests...", "Aufbewahrte Tests...")                                                   \
+    X(kept_heading, "Kept tests, newest first (hearing number left / right, dB HL; grade):",                \
+      "Aufbewahrte Tests, neueste zuerst (Hörzahl links / rechts, dB HL; Grad):")                           \
+    X(kept_row, "%1  %2  %3 / %4  %5", "%1  %2  %3 / %4  %5")                                               \
+    X(kept_none, "None yet: switch on \"Keep every saved test\" and save a test.",                          \
+      "Noch keine: \"Jeden gespeicherten Test aufbewahren\" einschalten und einen Test speichern.")         \
     /* Hearing level profiles: their messages */                                                             \
     X(profiles_unreadable,                                                                                   \
       "These hearing level profiles could not be read and are left out (the files stay as they are):%1",     \
