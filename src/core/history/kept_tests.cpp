@@ -125,6 +125,12 @@ KeptTest kept_test_of(const hearing::TestState& state, const std::string& when) 
     t.time = when.size() >= 19 ? when.substr(11, 8) : std::string();
     t.profile = state.normals.profile_name;
     t.procedure = !state.auto_mode ? "manual" : state.confirm_thresholds ? "confirmed" : "ascending";
+    for (const bool left : {true, false})
+        if (const auto& r = left ? state.reliability_li : state.reliability_re) {
+            constexpr const char* words[] = {"reliable", "check", "unreliable"};
+            t.verdict += (t.verdict.empty() ? "" : ", ") + std::string(left ? "left " : "right ") +
+                         words[static_cast<int>(r->verdict())];
+        }
     t.left = points_of(state, hearing::ear_left);
     t.right = points_of(state, hearing::ear_right);
     return t;
@@ -142,6 +148,7 @@ std::string kept_test_text(const KeptTest& test) {
     out += "time: " + test.time + "\n";
     out += "profile: " + (test.profile.empty() ? std::string("none") : test.profile) + "\n";
     out += "procedure: " + test.procedure + "\n";
+    if (!test.verdict.empty()) out += "verdict: " + test.verdict + "\n";
     for (const KeptPoint& p : test.left)
         out += point_line("left", p) + "\n";
     for (const KeptPoint& p : test.right)
@@ -165,6 +172,7 @@ KeptRead parse_kept_test(const std::vector<std::string>& lines, const std::strin
         ++at;
     }
     if (t.profile == "none") t.profile.clear();
+    if (at < lines.size() && lines[at].starts_with("verdict: ")) t.verdict = lines[at++].substr(9);
     for (; at < lines.size(); ++at) {
         if (lines[at].empty()) continue;
         std::string ear;
@@ -278,6 +286,7 @@ std::string kept_tests_overview(const KeptTests& kept, bool german) {
                               {t->date + " " + t->time.substr(0, 5),
                                t->profile.empty() ? text_in(Text::profile_none, german) : t->profile,
                                shown(left), shown(right), grade});
+        if (!t->verdict.empty()) out += "  (" + t->verdict + ")";
     }
     if (kept.tests.empty())
         out += "\n" + std::string(text_in(Text::kept_none, german));

@@ -27,6 +27,7 @@ struct KeptTest {
     std::string procedure; // "ascending", "confirmed" or "manual"
     std::vector<KeptPoint> left;
     std::vector<KeptPoint> right;
+    std::string verdict; // the confirmed threshold's, "left reliable, right check"; empty without one
 };
 
 // The test as it stands now; `when` is ISO 8601 ("2026-12-11T12:33:05+01:00").

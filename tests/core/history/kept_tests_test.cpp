@@ -12,7 +12,7 @@ namespace {
 // A kept test with the profile `profile` and the same dB HL on both ears at 500 ... 6000 Hz.
 KeptTest test_with(const std::string& profile, std::array<double, 6> db_hl,
                    const std::string& date = "2026-01-01") {
-    KeptTest t{date, "10:00:00", profile, "ascending", {}, {}};
+    KeptTest t{date, "10:00:00", profile, "ascending", {}, {}, {}};
     constexpr std::uint16_t freqs[] = {500, 1000, 2000, 3000, 4000, 6000};
     for (std::size_t i = 0; i < 6; ++i) {
         t.left.push_back({freqs[i], db_hl[i] + 10, db_hl[i]});
@@ -28,11 +28,13 @@ TEST(KeptTests, WrittenAndReadBackADamagedOneNamed) {
     state.normals.left.norm.entries[10].level = 12.5;
     hearing::set_result_entry(state.results_li, 10, 1000, 30);
     hearing::set_result_entry(state.results_re, 18, 4000, 40);
+    state.reliability_li = hearing::EarReliability{};
     const KeptTest kept = kept_test_of(state, "2026-12-11T12:33:05+01:00");
     EXPECT_EQ(kept_test_file_name(kept), "2026-12-11_12-33-05.test.txt");
-    EXPECT_EQ(kept_test_text(kept), "Kelvor kept test\ndate: 2026-12-11\ntime: 12:33:05\nprofile: HD\n"
-                                    "procedure: ascending\nleft 1000 Hz: 30 dB, 17.5 dB HL\n"
-                                    "right 4000 Hz: 40 dB, not calibrated\n");
+    EXPECT_EQ(kept_test_text(kept),
+              "Kelvor kept test\ndate: 2026-12-11\ntime: 12:33:05\nprofile: HD\n"
+              "procedure: ascending\nverdict: left reliable\nleft 1000 Hz: 30 dB, 17.5 dB HL\n"
+              "right 4000 Hz: 40 dB, not calibrated\n");
 
     testing::MemoryStore folder;
     folder.files.contents[kept_test_file_name(kept)] = kept_test_text(kept);
