@@ -5,7 +5,9 @@
 #include <limits>
 
 #include "core/profile/profile.h"
+#include "core/results/exports.h"
 #include "core/results/hearing_number.h"
+#include "core/results/text_report.h"
 
 namespace kelvor::results {
 namespace {
@@ -100,6 +102,18 @@ TEST(HearingNumber, NamesUncertaintyBesideTheGradeAndNeedsAProfile) {
               "Right ear: no number, 1000 Hz missing or not calibrated");
     state.normals = {};
     EXPECT_FALSE(hearing_number(state));
+}
+
+TEST(HearingNumber, InTheReportAndTheCsv) {
+    hearing::TestState state = tested({20, 20, 20, 20}, {30, 30, 30, 38});
+    ReportOffsets offsets;
+    EXPECT_NE(text_report(state, offsets).find("\r\nRight ear: more than 32 dB HL; not reached: 4000 Hz"),
+              std::string::npos);
+    EXPECT_TRUE(
+        results_csv(state, state.normals)
+            .ends_with(
+                "left,average_500_1000_2000_4000,,,20,HD\r\nright,average_500_1000_2000_4000,,,>32,HD\r\n"
+                "better,who_2021_grade,,,mild hearing loss,HD\r\n"));
 }
 
 } // namespace
