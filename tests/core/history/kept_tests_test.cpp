@@ -106,7 +106,6 @@ TEST(KeptTests, EverySaveKeptWhileTheItemIsOn) {
     EXPECT_EQ(rig.dialogs.shown.back(), "The test is saved, but it could not be kept in the history: "
                                         "/cfg/2004-06-24_10-30-00.test.txt (No space left on device)");
     EXPECT_EQ(rig.files.contents["Kelvor.dat"], dat);
-    EXPECT_EQ(folder.files.contents.size(), 1u);
 
     // Three kept tests with a profile, the 4 kHz loss made in the last: listed newest first, and called
     // a change worth a retest.

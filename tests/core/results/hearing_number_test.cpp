@@ -85,12 +85,8 @@ TEST(HearingNumber, AveragesTheBetterEarAndSaysWhatItCannotTell) {
 
 TEST(HearingNumber, NamesUncertaintyBesideTheGradeAndNeedsAProfile) {
     hearing::TestState state = tested({10, 10, 10, 10}, {12, 12, 12, 12});
-    state.reliability_li = hearing::EarReliability{};
-    state.reliability_li->frequencies = 11;
-    state.reliability_li->uncertain = 2;
-    state.reliability_re = hearing::EarReliability{};
-    state.reliability_re->frequencies = 11;
-    state.reliability_re->uncertain = 11;
+    state.reliability_li = hearing::EarReliability{.frequencies = 11, .uncertain = 2};
+    state.reliability_re = hearing::EarReliability{.frequencies = 11, .uncertain = 11};
     const auto lines = hearing_number_lines(*hearing_number(state), true);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[3].rfind("Grad (WHO 2021, besseres Ohr): normales Gehör. ", 0), 0u);
