@@ -32,6 +32,12 @@ std::string kelvor_config_folder(const char* xdg_config_home, const char* home) 
     return std::string(home != nullptr && home[0] != '\0' ? home : "") + "/.config/kelvor";
 }
 
+std::string kelvor_history_folder(const char* xdg_data_home, const char* home) {
+    if (xdg_data_home != nullptr && xdg_data_home[0] == '/')
+        return std::string(xdg_data_home) + "/kelvor/history";
+    return std::string(home != nullptr && home[0] != '\0' ? home : "") + "/.local/share/kelvor/history";
+}
+
 ConfigFolderProfiles::ConfigFolderProfiles()
     : folder_(kelvor_config_folder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"))) {}
 

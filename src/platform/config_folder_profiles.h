@@ -9,6 +9,9 @@ namespace kelvor::platform {
 // The folder from the environment's values (null: not set).
 std::string kelvor_config_folder(const char* xdg_config_home, const char* home);
 
+// The folder the kept tests go to: $XDG_DATA_HOME/kelvor/history, or ~/.local/share/kelvor/history.
+std::string kelvor_history_folder(const char* xdg_data_home, const char* home);
+
 class ConfigFolderProfiles final : public host::ProfileStore {
   public:
     // The folder from this process's environment.

@@ -187,6 +187,14 @@ void ControlBinding::bind(Control& control, QAction* action) {
     entries_.push_back({&control, nullptr, action, {}, {}});
 }
 
+void ControlBinding::bind(CheckControl& control, QAction* action) {
+    bind(static_cast<Control&>(control), action);
+    action->setCheckable(true);
+    entries_.back().mirror_more = [&control, action] {
+        if (action->isChecked() != control.checked) action->setChecked(control.checked);
+    };
+}
+
 // ---------------------------------------------------------------- commands
 
 ControlBinding::Entry* ControlBinding::entry_of(const Control& control) {
@@ -285,6 +293,7 @@ void ControlBinding::mirror_action(const Entry& entry) {
     const bool enabled = control.enabled && entry.available;
     if (action->isEnabled() != enabled) action->setEnabled(enabled);
     if (action->isVisible() != control.visible) action->setVisible(control.visible);
+    if (entry.mirror_more) entry.mirror_more();
 }
 
 void ControlBinding::mirror() {

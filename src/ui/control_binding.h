@@ -61,6 +61,8 @@ class ControlBinding : public QObject {
                     Options options = {}, bool follow_end = false);
     // A menu title's or item's action: caption, enabled, visible.
     void bind(Control& control, QAction* action);
+    // A menu item with a check mark: the same, and the mark.
+    void bind(CheckControl& control, QAction* action);
 
     // Connects each command to its control's user signal (never to a signal the program's own changes
     // cause); the handler runs through `runner`. Menu commands run once the event that chose them has been

@@ -257,10 +257,16 @@ void MessungWindow::build_menu() {
             current->setObjectName(qt_text(entry.name));
             menus_[&entry] = current;
             binding_.bind(entry, current->menuAction());
+        } else if (&entry == &menu.Keep_Tests) {
+            binding_.bind(menu.Keep_Tests, current->addAction(qt_text(entry.caption)));
         } else {
             binding_.bind(entry, current->addAction(qt_text(entry.caption)));
         }
     });
+}
+
+namespace {
+constexpr int levels_panel_lines = 10;
 }
 
 void MessungWindow::add_profiles(profile::HearingProfiles& profiles, const CommandTable& commands) {
@@ -275,9 +281,10 @@ void MessungWindow::add_profiles(profile::HearingProfiles& profiles, const Comma
                         {.place = false});
     levels->setReadOnly(true);
     levels->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // Fixed columns: a frequency over each ear's hearing level.
+    // Fixed columns: a frequency over each ear's hearing level; below them the hearing number, its grade
+    // and what stands beside it.
     levels->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    levels->setFixedHeight(levels->fontMetrics().lineSpacing() * 4 + 12);
+    levels->setFixedHeight(levels->fontMetrics().lineSpacing() * levels_panel_lines + 12);
     levels_panel_->setWidget(levels);
     addDockWidget(Qt::BottomDockWidgetArea, levels_panel_);
     levels_panel_->hide(); // until a profile is chosen

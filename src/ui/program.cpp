@@ -49,8 +49,11 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     results = std::make_unique<results::ResultsCommands>(
         results::ResultsServices{state, messung->controls(), *charts, *left_chart, *right_chart, files,
                                  dialogs, printer, calendar, *capture, [this] { messung->FormResize(); }});
-    exports = std::make_unique<results::ExportCommands>(results::ExportServices{
-        state, messung->controls(), *results, files, dialogs, pdf, calendar, [this] { return state.normals; }});
+    results->keep_tests_in(kept_tests, [this] { return languages.german(); });
+    messung->show_kept_tests_with([this] { results->show_kept_tests(); });
+    exports = std::make_unique<results::ExportCommands>(
+        results::ExportServices{state, messung->controls(), *results, files, dialogs, pdf, calendar,
+                                [this] { return state.normals; }});
     listener = std::make_unique<diagnostics::TTinyPortListener>(sound->ports());
 
     window = std::make_unique<MessungWindow>(

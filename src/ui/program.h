@@ -5,6 +5,7 @@
 // (with its port driver component), the output settings dialog, the port listener (hidden). They are
 // destroyed in reverse: the windows, then the port driver component (which still logs and removes what
 // it installed), the tone output, the sound system.
+#include <cstdlib>
 #include <memory>
 
 #include "core/chart/charts.h"
@@ -75,6 +76,9 @@ class Program {
     std::unique_ptr<settings::TParameter> parameter;
     // Hearing level profiles: the configuration folder, the sound server's volumes, today's conditions.
     platform::ConfigFolderProfiles profile_store;
+    // Every saved test kept, while the options menu's item is on.
+    platform::ConfigFolderProfiles kept_tests{
+        platform::kelvor_history_folder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))};
     platform::PulseSoundServer sound_server;
     std::unique_ptr<profile::LiveConditions> conditions;
     std::unique_ptr<profile::HearingProfiles> profiles;

@@ -34,6 +34,7 @@
 #include "core/hearing/help_pages.h"
 #include "core/hearing/messung_command_table.h"
 #include "core/profile/profile_commands.h"
+#include "core/profile/profile_file.h"
 #include "support/messung_rig.h"
 #include "support/profile_fakes.h"
 #include "ui/qt_dialogs.h"
@@ -738,6 +739,48 @@ TEST(MessungWindow, ProfileControlsJoinTheOptionsMenuAndTheWindowsFoot) {
     rig.runner.run([&commands] { commands.Profile_ListChange(0); });
     EXPECT_TRUE(panel->isHidden());
     EXPECT_EQ(rig.window->height(), height);
+}
+
+// With a profile the panel shows the hearing number and the grade under the table; the options menu's
+// "Keep every saved test" is a check mark, off at start. KELVOR_RENDER_DIR keeps a picture of the panel.
+TEST(MessungWindow, HearingNumberInThePanelAndTheKeepItem) {
+    WindowRig rig;
+    testing::MemoryStore store;
+    profile::Profile p;
+    p.name = "HD";
+    p.conditions = {"data stream", 100, "sink-a", 60, std::nullopt, false, "09.12.2026"};
+    for (const std::uint16_t freq : {500, 1000, 2000, 4000}) {
+        profile::add_run(p.left[hearing::freq_to_index(freq)], 10);
+        profile::add_run(p.right[hearing::freq_to_index(freq)], 10);
+        hearing::set_result_entry(rig.state.results_li, hearing::freq_to_index(freq), freq, 35);
+        hearing::set_result_entry(rig.state.results_re, hearing::freq_to_index(freq), freq, 48);
+    }
+    store.files.contents["HD.profile"] = profile::profile_text(p);
+    testing::SameConditions conditions;
+    QtNamePrompt prompt(rig.runner, rig.window.get());
+    profile::HearingProfiles profiles({rig.state, store, rig.dialogs, conditions});
+    profile::ProfileCommands commands(profiles, rig.m, prompt);
+    rig.window->add_profiles(profiles, profile::profile_commands(commands));
+    rig.runner.run([&profiles] {
+        profiles.load();
+        profiles.choose(1);
+    });
+    const QString text = rig.find<QPlainTextEdit>("Hearing_Levels")->toPlainText();
+    EXPECT_TRUE(text.contains("Left ear: 25 dB HL")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Right ear: more than 38 dB HL; not reached: 500 Hz more than 38 dB HL"));
+    EXPECT_TRUE(text.contains("Grade (WHO 2021, better ear): mild hearing loss."));
+    if (const QByteArray dir = qgetenv("KELVOR_RENDER_DIR"); !dir.isEmpty()) {
+        ASSERT_TRUE(rig.window->grab().save(QString("%1/kelvor-window-hearing-number.png").arg(dir)));
+    }
+
+    QAction* keep = rig.action("Keep_Tests");
+    EXPECT_EQ(keep->text(), "Keep every saved test");
+    EXPECT_TRUE(keep->isCheckable());
+    EXPECT_FALSE(keep->isChecked());
+    keep->trigger();
+    QCoreApplication::processEvents(); // the menu command runs once the choice has been answered
+    EXPECT_TRUE(rig.m.controls().menu.Keep_Tests.checked);
+    EXPECT_TRUE(keep->isChecked());
 }
 
 } // namespace

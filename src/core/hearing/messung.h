@@ -4,6 +4,7 @@
 // It acts on the test state and on the control state only; tone output, charts and the output settings
 // dialog are reached through the seams, so a test builds a fresh instance over recording fakes.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -95,6 +96,12 @@ class TMessung final : public MainWindowRange {
     void clear_liClick();
     void clear_reClick();
     void DevMethPortsClick();
+    void Keep_TestsClick();
+    void Kept_Tests_ListClick() {
+        if (show_kept_tests_) show_kept_tests_();
+    }
+    // The list of kept tests lives with the results commands, which keep them.
+    void show_kept_tests_with(std::function<void()> show) { show_kept_tests_ = std::move(show); }
     void PortLogInfo1Click();
     void anzeigen2Click();
     void ausblenden2Click();
@@ -172,6 +179,7 @@ class TMessung final : public MainWindowRange {
     }
 
   private:
+    std::function<void()> show_kept_tests_;
     bool confirming() const;
     void mute(bool muted); // the tone output told only of changes
     void sync_confirmed();

@@ -74,6 +74,8 @@ CommandTable messung_commands(TMessung& m, results::ResultsCommands* results, re
         click_command(menu.max1, on(&TMessung::max1Click)),
         click_command(menu.auswhlen1, on(&TMessung::auswhlen1Click)),
         click_command(menu.DevMethPorts, on(&TMessung::DevMethPortsClick)),
+        click_command(menu.Keep_Tests, on(&TMessung::Keep_TestsClick)),
+        click_command(menu.Kept_Tests_List, on(&TMessung::Kept_Tests_ListClick)),
         click_command(menu.anzeigen2, on(&TMessung::anzeigen2Click)),
         click_command(menu.ausblenden2, on(&TMessung::ausblenden2Click)),
         click_command(menu.WWWHomepage1, on(&TMessung::WWWHomepage1Click)),

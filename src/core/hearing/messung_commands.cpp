@@ -140,6 +140,11 @@ void TMessung::clear_reClick() {
     redraw_chart(ear_right);
 }
 
+// The save reads the item's state: it keeps the test only while the item is checked.
+void TMessung::Keep_TestsClick() {
+    c_.menu.Keep_Tests.checked = !c_.menu.Keep_Tests.checked;
+}
+
 void TMessung::DevMethPortsClick() {
     settings_.set_menu_captions(languages_.current());
     settings_.show();

@@ -64,6 +64,8 @@ MessungMenu::MessungMenu() {
     PDFspeichern1.caption = settings::text_in(settings::Text::save_pdf, true);
     CSVspeichern1.caption = settings::text_in(settings::Text::save_csv, true);
     FHIRspeichern1.caption = settings::text_in(settings::Text::save_fhir, true);
+    Keep_Tests.caption = settings::text_in(settings::Text::keep_tests, true);
+    Kept_Tests_List.caption = settings::text_in(settings::Text::kept_item, true);
     Lautstrke1.caption = "Lautstärke";
     N1dB1.caption = "+ 1 dB";
     N6dB1.caption = "- 6 dB";

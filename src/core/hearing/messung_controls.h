@@ -66,6 +66,8 @@ struct MessungMenu {
     Control auswhlen1{"auswhlen1"};
     // "Parameterwahl"
     Control DevMethPorts{"DevMethPorts"};
+    CheckControl Keep_Tests{"Keep_Tests"}; // every save also kept in the history; off at every start
+    Control Kept_Tests_List{"Kept_Tests_List"};
     // "Infos"
     Control anzeigen2{"anzeigen2"};
     Control ausblenden2{"ausblenden2"};
@@ -162,7 +164,8 @@ template <class F> void for_each_menu_entry(MessungMenu& m, F&& f) {
     f(m.lesen1), f(m.zeichnenauto1), f(m.zeichnenman1), f(m.PDFspeichern1), f(m.CSVspeichern1);
     f(m.FHIRspeichern1), f(m.Lautstrke1), f(m.N1dB1), f(m.N6dB1);
     f(m.N10dB1), f(m.N0dB1), f(m.anzeigen1), f(m.ausblenden1), f(m.Frequenz1), f(m.min1), f(m.kleiner1);
-    f(m.grer1), f(m.max1), f(m.Messpunkt1), f(m.auswhlen1), f(m.Parameterwahl1), f(m.DevMethPorts);
+    f(m.grer1), f(m.max1), f(m.Messpunkt1), f(m.auswhlen1), f(m.Parameterwahl1), f(m.DevMethPorts),
+        f(m.Keep_Tests), f(m.Kept_Tests_List);
     f(m.Infos1), f(m.anzeigen2), f(m.ausblenden2), f(m.WWWHomepage1), f(m.PortLogInfo1);
     f(m.downloadPortDrivers1), f(m.Language1), f(m.Deutsch1), f(m.English1);
 }

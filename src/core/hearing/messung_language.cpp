@@ -71,9 +71,9 @@ void TMessung::apply_language() {
             control->caption = t[slot];
     // text -> the menu items beyond the tables' slots
     const std::pair<Text, Control*> more[] = {
-        {Text::save_pdf, &m.PDFspeichern1},
-        {Text::save_csv, &m.CSVspeichern1},
-        {Text::save_fhir, &m.FHIRspeichern1},
+        {Text::save_pdf, &m.PDFspeichern1},    {Text::save_csv, &m.CSVspeichern1},
+        {Text::save_fhir, &m.FHIRspeichern1},  {Text::keep_tests, &m.Keep_Tests},
+        {Text::kept_item, &m.Kept_Tests_List},
     };
     for (const auto& [text, control] : more)
         control->caption = languages_.text(text);

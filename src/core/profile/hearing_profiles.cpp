@@ -9,6 +9,7 @@
 #include "core/host/sound_server.h"
 #include "core/profile/profile_file.h"
 #include "core/results/hearing_levels.h"
+#include "core/results/hearing_number.h"
 #include "core/settings/interface_texts.h"
 #include "core/tone/output_settings.h"
 
@@ -97,21 +98,13 @@ void HearingProfiles::load() {
         const std::string file = name + profile_file_suffix;
         const std::string path = store_.path_of(file);
         if (!valid_profile_name(name)) continue; // not a file this program writes
-        auto reader = store_.open_lines(file);
-        if (reader == nullptr) {
-            errors.push_back(path + ": cannot be opened");
+        std::string error;
+        const auto lines = host::read_folder_file(store_, file, error);
+        if (!lines) {
+            errors.push_back(error);
             continue;
         }
-        std::vector<std::string> lines;
-        std::string line;
-        host::LineReader::Status status;
-        while ((status = reader->read_line(line)) == host::LineReader::Status::line)
-            lines.push_back(line);
-        if (status == host::LineReader::Status::error) {
-            errors.push_back(path + ": " + reader->error_text());
-            continue;
-        }
-        ParseResult parsed = parse_profile(lines, name, path);
+        ParseResult parsed = parse_profile(*lines, name, path);
         if (parsed.profile)
             profiles_.push_back(std::move(*parsed.profile));
         else
@@ -248,7 +241,7 @@ void HearingProfiles::sequence_complete() {
 
 std::vector<std::string> HearingProfiles::status_lines() const {
     const Profile* profile = chosen_profile();
-    if (profile == nullptr) return {};
+    if (profile == nullptr) return {text_in(Text::number_needs_profile, german_)};
     // A small table in fixed columns: a row of frequencies (every one measured on either ear, highest
     // first) and a row per ear.
     const auto left = results::hearing_level_rows(state_, hearing::ear_left);
@@ -269,9 +262,15 @@ std::vector<std::string> HearingProfiles::status_lines() const {
         left_row += cell(left, index);
         right_row += cell(right, index);
     }
-    return {text_in(Text::levels_heading, german_,
-                    {profile->name, unknown, text_in(Text::not_calibrated, german_)}),
-            hz, left_row, right_row};
+    std::vector<std::string> lines{text_in(Text::levels_heading, german_,
+                                           {profile->name, unknown, text_in(Text::not_calibrated, german_)}),
+                                   hz, left_row, right_row};
+    if (const auto number = results::hearing_number(state_)) {
+        lines.emplace_back();
+        for (std::string& line : results::hearing_number_lines(*number, german_))
+            lines.push_back(std::move(line));
+    }
+    return lines;
 }
 
 } // namespace kelvor::profile

@@ -94,7 +94,7 @@ class HearingProfiles final : public hearing::ProfileHooks {
     void use_language(bool german) override;
 
     // The window's display, line by line: the profile in use and, per ear, the hearing level at every
-    // measured scale position. Empty while none is chosen.
+    // measured scale position, and the hearing number. While none is chosen, that a profile is needed.
     std::vector<std::string> status_lines() const;
 
   private:

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/common/text_format.h"
+#include "core/results/hearing_number.h"
 
 namespace kelvor::results {
 
@@ -72,6 +73,12 @@ constexpr const char* not_hearing_levels =
 constexpr const char* not_calibrated_here =
     "Not a hearing level: the chosen hearing level profile has no reference threshold at this ear and "
     "frequency, so the value is this program's test tone level in dB, not a hearing level.";
+// The hearing number's rows in the CSV, and its Observations: LOINC has no code we could find for a
+// pure-tone average, so the code is text only.
+constexpr const char* csv_number_name = "average_500_1000_2000_4000";
+constexpr const char* csv_grade_name = "who_2021_grade";
+constexpr const char* number_code_text =
+    "Pure tone average (500, 1000, 2000 and 4000 Hz), air conduction, hearing level";
 constexpr const char* method_text = "Pure-tone threshold, ascending in 2 dB steps, headphones (Kelvor)";
 
 json number(double value) {
@@ -112,8 +119,8 @@ std::string local_uuid(const std::string& seed) {
     };
     std::uint64_t hi = fnv(0xcbf29ce484222325ull);
     std::uint64_t lo = fnv(0x84222325cbf29ce4ull);
-    hi = (hi & ~0xf000ull) | 0x8000ull;                     // version 8
-    lo = (lo & ~(0xc0ull << 56)) | (0x80ull << 56);         // RFC variant
+    hi = (hi & ~0xf000ull) | 0x8000ull;             // version 8
+    lo = (lo & ~(0xc0ull << 56)) | (0x80ull << 56); // RFC variant
     char text[48];
     std::snprintf(text, sizeof text, "urn:uuid:%08x-%04x-%04x-%04x-%012llx", static_cast<unsigned>(hi >> 32),
                   static_cast<unsigned>((hi >> 16) & 0xffff), static_cast<unsigned>(hi & 0xffff),
@@ -122,31 +129,39 @@ std::string local_uuid(const std::string& seed) {
 }
 
 json exam_category() {
-    return json::array({{{"coding", json::array({{{"system", category_system}, {"code", "exam"},
-                                                  {"display", "Exam"}}})}}});
+    return json::array(
+        {{{"coding", json::array({{{"system", category_system}, {"code", "exam"}, {"display", "Exam"}}})}}});
 }
 
 json db_quantity(double value, const char* unit) {
     return {{"value", number(value)}, {"unit", unit}, {"system", ucum_system}, {"code", "dB"}};
 }
 
+json body_site(const Ear& ear) {
+    return {{"coding",
+             json::array(
+                 {{{"system", snomed_system}, {"code", ear.snomed_code}, {"display", ear.snomed_display}}})},
+            {"text", ear.left ? "Left ear" : "Right ear"}};
+}
+
 json member_observation(const Ear& ear, const hearing::TEarEntry& entry, std::optional<double> hl,
                         const hearing::NormalsInUse& normals, const FhirExport& info, const json& subject) {
     const int freq = static_cast<int>(entry.freq);
-    const std::string what = std::string("Pure tone air conduction threshold, ") + (ear.left ? "left" : "right") +
-                             " ear, " + std::to_string(freq) + " Hz";
+    const std::string what = std::string("Pure tone air conduction threshold, ") +
+                             (ear.left ? "left" : "right") + " ear, " + std::to_string(freq) + " Hz";
     json code = {{"text", what}};
     if (const char* loinc = audiogram_loinc_code(ear.left, freq))
         code["coding"] = json::array({{{"system", loinc_system}, {"code", loinc}}});
 
-    json o = {{"resourceType", "Observation"}, {"status", "final"}, {"category", exam_category()},
-              {"code", code}};
+    json o = {
+        {"resourceType", "Observation"}, {"status", "final"}, {"category", exam_category()}, {"code", code}};
     if (!subject.is_null()) o["subject"] = subject;
     o["effectiveDateTime"] = info.when;
     if (hl) {
         o["valueQuantity"] = db_quantity(*hl, "dB HL");
-        o["method"] = {{"text", std::string(method_text) + "; hearing level against the reference thresholds "
-                                                           "of the profile \"" +
+        o["method"] = {{"text", std::string(method_text) +
+                                    "; hearing level against the reference thresholds "
+                                    "of the profile \"" +
                                     normals.profile_name + "\""}};
     } else {
         o["valueQuantity"] = db_quantity(saved_level(entry), "dB");
@@ -154,12 +169,34 @@ json member_observation(const Ear& ear, const hearing::TEarEntry& entry, std::op
         o["method"] = {{"text", std::string(method_text) + ". " + why}};
         o["note"] = json::array({{{"text", why}}});
     }
-    o["bodySite"] = {{"coding", json::array({{{"system", snomed_system}, {"code", ear.snomed_code},
-                                              {"display", ear.snomed_display}}})},
-                     {"text", ear.left ? "Left ear" : "Right ear"}};
+    o["bodySite"] = body_site(ear);
     o["component"] = json::array(
         {{{"code", {{"text", "Frequency"}}},
           {"valueQuantity", {{"value", freq}, {"unit", "Hz"}, {"system", ucum_system}, {"code", "Hz"}}}}});
+    return o;
+}
+
+json number_observation(const Ear& ear, const EarNumber& number, const HearingNumber& both,
+                        const hearing::NormalsInUse& normals, const FhirExport& info, const json& subject) {
+    json o = {
+        {"resourceType", "Observation"},
+        {"status", "final"},
+        {"category", exam_category()},
+        {"code", {{"text", std::string(number_code_text) + ", " + (ear.left ? "left" : "right") + " ear"}}}};
+    if (!subject.is_null()) o["subject"] = subject;
+    o["effectiveDateTime"] = info.when;
+    json quantity = db_quantity(number.db_hl, "dB HL");
+    // A frequency not reached only bounds the average from below.
+    if (number.more_than()) quantity["comparator"] = ">";
+    o["valueQuantity"] = quantity;
+    o["method"] = {{"text", std::string(method_text) +
+                                "; the average of the hearing levels against the reference "
+                                "thresholds of the profile \"" +
+                                normals.profile_name + "\", rounded to whole dB"}};
+    if (both.grade)
+        o["note"] =
+            json::array({{{"text", "Grade of the better ear (WHO 2021): " + grade_text(both, false)}}});
+    o["bodySite"] = body_site(ear);
     return o;
 }
 
@@ -193,12 +230,29 @@ std::string results_csv(const hearing::TestState& state, const hearing::NormalsI
         for_each_result(e.results, [&](std::size_t index, const hearing::TEarEntry& entry) {
             const std::optional<double> hl = hearing::hearing_level(normals, e.normals, e.results, index);
             csv += std::string(e.ear.csv_name) + ',' + shortest_text(std::trunc(entry.freq)) + ',' +
-                   shortest_text(saved_level(entry)) + ',' + shortest_text(e.normals.norm.entries[index].level) +
-                   ',' + (hl ? shortest_text(*hl) : "") + ',' + csv_field(normals.profile_name);
+                   shortest_text(saved_level(entry)) + ',' +
+                   shortest_text(e.normals.norm.entries[index].level) + ',' + (hl ? shortest_text(*hl) : "") +
+                   ',' + csv_field(normals.profile_name);
             if (verdicts) csv += ',' + csv_field(verdict_of(state, e.ear));
             csv += "\r\n";
         });
     }
+    const auto number = hearing_number(state, normals);
+    if (!number || !hearing_number_tested(state)) return csv;
+    // The hearing number's own rows: the frequency column names the average, the hearing level column
+    // holds it (">" before a lower bound, empty without a number), and a last row the grade.
+    const std::string profile = csv_field(normals.profile_name);
+    for (const EarRecords& e : ears_of(state, normals)) {
+        const EarNumber& ear = e.ear.left ? number->left : number->right;
+        const std::string value =
+            !ear.known() ? "" : (ear.more_than() ? ">" : "") + std::to_string(ear.db_hl);
+        csv += std::string(e.ear.csv_name) + "," + csv_number_name + ",,," + value + ',' + profile;
+        if (verdicts) csv += ',' + csv_field(verdict_of(state, e.ear));
+        csv += "\r\n";
+    }
+    csv += std::string("better,") + csv_grade_name + ",,," + csv_field(grade_text(*number, false)) + ',' +
+           profile;
+    csv += verdicts ? ",\r\n" : "\r\n";
     return csv;
 }
 
@@ -221,12 +275,26 @@ std::string fhir_bundle(const hearing::TestState& state, const hearing::NormalsI
         });
     }
 
-    json panel = {{"resourceType", "Observation"},
-                  {"status", "final"},
-                  {"category", exam_category()},
-                  {"code", {{"coding", json::array({{{"system", loinc_system}, {"code", panel_code},
-                                                      {"display", panel_display}}})},
-                            {"text", panel_display}}}};
+    const auto number = hearing_number(state, normals);
+    if (number && hearing_number_tested(state))
+        for (const EarRecords& e : ears_of(state, normals)) {
+            const EarNumber& ear = e.ear.left ? number->left : number->right;
+            if (!ear.known()) continue;
+            const std::string url = local_uuid(seed + e.ear.csv_name + "average");
+            members.push_back({{"reference", url}});
+            entries.push_back(
+                {{"fullUrl", url},
+                 {"resource", number_observation(e.ear, ear, *number, normals, info, subject)}});
+        }
+
+    json panel = {
+        {"resourceType", "Observation"},
+        {"status", "final"},
+        {"category", exam_category()},
+        {"code",
+         {{"coding",
+           json::array({{{"system", loinc_system}, {"code", panel_code}, {"display", panel_display}}})},
+          {"text", panel_display}}}};
     if (!subject.is_null()) panel["subject"] = subject;
     panel["effectiveDateTime"] = info.when;
     panel["method"] = {{"text", method_text}};
@@ -242,8 +310,8 @@ std::string fhir_bundle(const hearing::TestState& state, const hearing::NormalsI
 
     const std::string panel_url = local_uuid(seed + "panel");
     entries.insert(entries.begin(), json{{"fullUrl", panel_url}, {"resource", panel}});
-    const json bundle = {{"resourceType", "Bundle"}, {"type", "collection"}, {"timestamp", info.when},
-                         {"entry", entries}};
+    const json bundle = {
+        {"resourceType", "Bundle"}, {"type", "collection"}, {"timestamp", info.when}, {"entry", entries}};
     // Names come from a text field and are UTF-8; a broken sequence is replaced rather than thrown at.
     return bundle.dump(2, ' ', false, json::error_handler_t::replace) + '\n';
 }

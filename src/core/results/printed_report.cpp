@@ -1,7 +1,10 @@
 #include "core/results/printed_report.h"
 
+#include <algorithm>
+
 #include "core/common/text_format.h"
 #include "core/results/hearing_levels.h"
+#include "core/results/hearing_number.h"
 
 namespace kelvor::results {
 
@@ -81,6 +84,7 @@ void table(const hearing::TestState& state, int y, const ReportOffsets& offsets,
 constexpr int hl_heading_y = 450;
 constexpr int hl_ear_x[2] = {300, 1300};
 constexpr int hl_reference_offset_x = 650; // the reference column, to the right of the hearing level
+constexpr int hl_number_gap = 120;         // between the tables and the hearing number below them
 
 // A page of its own, only while a profile is chosen: each ear's hearing levels in dB HL and the
 // reference they come from, by falling frequency.
@@ -89,6 +93,7 @@ std::string hearing_level_page(const hearing::TestState& state, const ReportPage
     header_and_footer(page, job);
     job.text_out(hl_ear_x[0], table_y_own_page - 300,
                  "Hörpegel in dB HL   Profil: " + state.normals.profile_name);
+    int below_tables = table_y_own_page;
     for (int side = 0; side < 2; ++side) {
         const std::int8_t ear = side == 0 ? hearing::ear_left : hearing::ear_right;
         const hearing::EarNormals& normals = side == 0 ? state.normals.left : state.normals.right;
@@ -101,6 +106,14 @@ std::string hearing_level_page(const hearing::TestState& state, const ReportPage
             if (row.calibrated)
                 job.text_out(x + hl_reference_offset_x, y,
                              number_text(round_half_even(normals.norm.entries[row.index].level), 3) + " dB");
+            y += 60;
+        }
+        below_tables = std::max(below_tables, y);
+    }
+    if (const auto number = hearing_number(state)) {
+        int y = below_tables + hl_number_gap;
+        for (const std::string& line : hearing_number_lines(*number, false)) {
+            job.text_out(hl_ear_x[0], y, line);
             y += 60;
         }
     }

@@ -5,8 +5,10 @@
 #include "core/common/text_format.h"
 #include "core/hearing/help_pages.h"
 #include "core/hearing/messung.h"
+#include "core/history/kept_tests.h"
 #include "core/results/printed_report.h"
 #include "core/results/results_file.h"
+#include "core/settings/interface_texts.h"
 
 namespace kelvor::results {
 
@@ -56,14 +58,31 @@ bool ResultsCommands::write_text_report() {
     return result.status != host::WriteResult::Status::failed;
 }
 
-void ResultsCommands::write_results_file() {
-    report_write(s_.files.replace_file(hearing::results_file_name,
-                                       results_file_text(s_.state.results_li, s_.state.results_re)),
-                 hearing::results_file_name);
+bool ResultsCommands::write_results_file() {
+    return report_write(s_.files.replace_file(hearing::results_file_name,
+                                              results_file_text(s_.state.results_li, s_.state.results_re)),
+                        hearing::results_file_name);
+}
+
+void ResultsCommands::show_kept_tests() {
+    if (kept_folder_ == nullptr) return;
+    s_.dialogs.message_box(
+        history::kept_tests_overview(history::load_kept_tests(*kept_folder_), german_ && german_()));
+}
+
+// After both files are written: a failure here is only said, the files stay as saved.
+void ResultsCommands::keep_test() {
+    if (kept_folder_ == nullptr || !s_.controls.menu.Keep_Tests.checked) return;
+    const history::KeptTest test = history::kept_test_of(s_.state, s_.calendar.date_time_iso());
+    const std::string file = history::kept_test_file_name(test);
+    const host::WriteResult written = kept_folder_->replace_file(file, history::kept_test_text(test));
+    if (!written.ok())
+        s_.dialogs.message_box(settings::text_in(settings::Text::kept_not_written, german_ && german_(),
+                                                 {kept_folder_->path_of(file), written.error}));
 }
 
 void ResultsCommands::speichernClick() {
-    if (write_text_report()) write_results_file();
+    if (write_text_report() && write_results_file()) keep_test();
 }
 
 void ResultsCommands::redraw_both_charts() {

@@ -12,6 +12,7 @@
 #include "core/host/dialogs.h"
 #include "core/host/files.h"
 #include "core/host/print_job.h"
+#include "core/host/profile_store.h"
 #include "core/host/window_capture.h"
 #include "core/results/text_report.h"
 
@@ -63,13 +64,23 @@ class ResultsCommands {
     // failure has been shown).
     bool print_at_print_size(host::PrintJob& job);
 
+    // Where "Keep every saved test" keeps each save, and the language its message is in.
+    void keep_tests_in(host::ProfileStore& folder, std::function<bool()> german) {
+        kept_folder_ = &folder;
+        german_ = std::move(german);
+    }
+
+    // The kept tests, newest first, and what their comparison says, in a message.
+    void show_kept_tests();
+
     // The offsets of the last report or printout.
     const ReportOffsets& offsets() const { return offsets_; }
 
   private:
     // False when the command must end here (a message has been shown).
     bool write_text_report();
-    void write_results_file();
+    bool write_results_file();
+    void keep_test();
     bool print_results(host::PrintJob& job);
     bool report_write(const host::WriteResult& result, const char* name) {
         return show_write_result(s_.dialogs, result, name);
@@ -78,6 +89,8 @@ class ResultsCommands {
 
     ResultsServices s_;
     ReportOffsets offsets_;
+    host::ProfileStore* kept_folder_ = nullptr;
+    std::function<bool()> german_;
 };
 
 } // namespace kelvor::results

@@ -2,6 +2,7 @@
 
 #include "core/common/text_format.h"
 #include "core/results/hearing_levels.h"
+#include "core/results/hearing_number.h"
 #include "core/results/results_file.h"
 
 namespace kelvor::results {
@@ -46,6 +47,12 @@ std::string text_report(hearing::TestState& state, ReportOffsets& offsets) {
             add_line(out, "");
             for (const auto& row : hearing_level_rows(state, ear))
                 add_line(out, hearing_level_line(row));
+            add_line(out, "");
+        }
+        const auto number = hearing_number(state);
+        if (number && hearing_number_tested(state)) {
+            for (const std::string& line : hearing_number_lines(*number, false))
+                add_line(out, line);
             add_line(out, "");
         }
     }

@@ -66,6 +66,68 @@ namespace kelvor::settings {
     X(not_calibrated, "not calibrated", "nicht kalibriert")                                                  \
     X(levels_left, "left  ", "links ")                                                                       \
     X(levels_right, "right ", "rechts")                                                                      \
+    /* The hearing number and its grade (with a profile) */                                                 \
+    X(number_heading, "Hearing number (average of 500, 1000, 2000 and 4000 Hz, dB HL)",                     \
+      "Hörzahl (Mittel aus 500, 1000, 2000 und 4000 Hz, dB HL)")                                            \
+    X(number_ear, "%1: %2 dB HL", "%1: %2 dB HL")                                                           \
+    X(number_more_than, "more than %1", "mehr als %1")                                                      \
+    X(number_missing, "%1: no number, %2 Hz missing or not calibrated",                                     \
+      "%1: keine Zahl, %2 Hz fehlt oder nicht kalibriert")                                                  \
+    X(number_not_reached, "not reached: %1 Hz more than %2 dB HL", "nicht erreicht: %1 Hz mehr als %2 dB HL") \
+    X(number_grade, "Grade (WHO 2021, better ear): %1. %2", "Grad (WHO 2021, besseres Ohr): %1. %2")        \
+    X(number_at_least, "at least %1", "mindestens %1")                                                      \
+    X(number_no_grade, "Grade (WHO 2021): needs the hearing number of both ears",                           \
+      "Grad (WHO 2021): braucht die Hörzahl beider Ohren")                                                  \
+    X(number_uncertain, "%1: %2 uncertain thresholds", "%1: %2 unsichere Schwellen")                        \
+    X(number_unreliable, "%1: verdict \"unreliable\"", "%1: Urteil \"unzuverlässig\"")                      \
+    X(number_beside, "Beside the grade: %1", "Neben dem Grad: %1")                                          \
+    X(number_needs_profile, "Hearing number: needs a hearing level profile (dB HL)",                        \
+      "Hörzahl: braucht ein Hörpegel-Profil (dB HL)")                                                       \
+    X(grade_normal, "normal hearing", "normales Gehör")                                                     \
+    X(grade_mild, "mild hearing loss", "leichter Hörverlust")                                               \
+    X(grade_moderate, "moderate hearing loss", "mittlerer Hörverlust")                                      \
+    X(grade_moderately_severe, "moderately severe hearing loss", "mittelschwerer Hörverlust")               \
+    X(grade_severe, "severe hearing loss", "schwerer Hörverlust")                                           \
+    X(grade_profound, "profound hearing loss", "hochgradiger Hörverlust")                                   \
+    X(grade_complete, "complete or total hearing loss", "vollständiger Hörverlust")                         \
+    X(grade_unilateral, "unilateral hearing loss", "einseitiger Hörverlust")                                \
+    X(grade_normal_plain, "Speech is heard without trouble, also in some noise.",                           \
+      "Sprache wird mühelos verstanden, auch bei etwas Lärm.")                                              \
+    X(grade_mild_plain, "Quiet talk is fine, but speech in noise can be hard to follow.",                   \
+      "Ruhiges Sprechen geht gut, Sprache im Lärm kann schwer zu verstehen sein.")                          \
+    X(grade_moderate_plain, "Ordinary conversation is often hard to follow without help.",                  \
+      "Einem gewöhnlichen Gespräch ist ohne Hilfe oft schwer zu folgen.")                                   \
+    X(grade_moderately_severe_plain, "Ordinary speech is hard to hear; raised voices are heard better.",    \
+      "Gewöhnliche Sprache ist schwer zu hören; lautes Sprechen wird besser gehört.")                       \
+    X(grade_severe_plain, "Most conversational speech is not heard, even raised voices with effort.",       \
+      "Das meiste Gesprochene wird nicht gehört, lautes Sprechen nur mit Mühe.")                            \
+    X(grade_profound_plain, "Even loud speech is very hard to hear.",                                       \
+      "Selbst lautes Sprechen ist sehr schwer zu hören.")                                                   \
+    X(grade_complete_plain, "Speech and most sounds, even loud ones, are not heard.",                       \
+      "Sprache und die meisten Geräusche, auch laute, werden nicht gehört.")                                \
+    X(grade_unilateral_plain, "One ear hears well; sounds on the other side and their direction can be missed.", \
+      "Ein Ohr hört gut; Geräusche auf der anderen Seite und ihre Richtung können entgehen.")               \
+    /* Every saved test kept, and the change between them */                                                \
+    X(keep_tests, "Keep every saved test", "Jeden gespeicherten Test aufbewahren")                          \
+    X(kept_not_written, "The test is saved, but it could not be kept in the history: %1 (%2)",              \
+      "Der Test ist gespeichert, konnte aber nicht in der Geschichte aufbewahrt werden: %1 (%2)")           \
+    X(kept_unreadable, "These kept tests cannot be read and are left out:%1",                               \
+      "Diese aufbewahrten Tests sind nicht lesbar und bleiben außen vor:%1")                                \
+    X(change_ear, "%1: hearing number %2 dB since the first test, %3 dB since the previous; 2-4 kHz %4 dB, %5 dB: %6", \
+      "%1: Hörzahl %2 dB seit dem ersten Test, %3 dB seit dem vorigen; 2-4 kHz %4 dB, %5 dB: %6")           \
+    X(change_none, "no change worth a retest", "keine Änderung, die einen neuen Test lohnt")                \
+    X(change_retest, "a change worth a retest", "eine Änderung, die einen neuen Test lohnt")                \
+    X(change_professional, "worth seeing a hearing professional", "ein Besuch bei einer Hörfachkraft lohnt sich") \
+    X(change_too_few, "Only one kept test with this profile: nothing to compare yet",                       \
+      "Nur ein aufbewahrter Test mit diesem Profil: noch nichts zu vergleichen")                            \
+    X(change_not_compared, "Tests with the profile %1 are not compared: their dB HL rest on other references", \
+      "Tests mit dem Profil %1 werden nicht verglichen: ihre dB HL beruhen auf anderen Referenzen")         \
+    X(kept_item, "Kept tests...", "Aufbewahrte Tests...")                                                   \
+    X(kept_heading, "Kept tests, newest first (hearing number left / right, dB HL; grade):",                \
+      "Aufbewahrte Tests, neueste zuerst (Hörzahl links / rechts, dB HL; Grad):")                           \
+    X(kept_row, "%1  %2  %3 / %4  %5", "%1  %2  %3 / %4  %5")                                               \
+    X(kept_none, "None yet: switch on \"Keep every saved test\" and save a test.",                          \
+      "Noch keine: \"Jeden gespeicherten Test aufbewahren\" einschalten und einen Test speichern.")         \
     /* Hearing level profiles: their messages */                                                             \
     X(profiles_unreadable,                                                                                   \
       "These hearing level profiles could not be read and are left out (the files stay as they are):%1",     \

@@ -7,6 +7,7 @@
 #include "core/profile/profile_file.h"
 #include "core/results/hearing_levels.h"
 #include "support/fake_host.h"
+#include "support/profile_fakes.h"
 
 namespace kelvor::profile {
 namespace {
@@ -131,24 +132,7 @@ TEST(ProfileFile, DamagedLinesNamedWithFileAndLine) {
     EXPECT_TRUE(valid_profile_name("HD 280 (home)"));
 }
 
-class MemoryStore : public host::ProfileStore {
-  public:
-    std::vector<std::string> names(const std::string& suffix) override {
-        std::vector<std::string> out;
-        for (const auto& [name, _] : files.contents)
-            if (name.size() > suffix.size() && name.ends_with(suffix))
-                out.push_back(name.substr(0, name.size() - suffix.size()));
-        return out;
-    }
-    std::string path_of(const std::string& file) override { return "/cfg/" + file; }
-    std::unique_ptr<host::LineReader> open_lines(const std::string& file) override {
-        return files.open_lines(file);
-    }
-    host::WriteResult replace_file(const std::string& file, const std::string& content) override {
-        return files.replace_file(file, content);
-    }
-    testing::FakeFiles files;
-};
+using testing::MemoryStore;
 
 struct FixedConditions : ConditionsSource {
     Conditions now() override { return c; }
