@@ -130,6 +130,7 @@ ParameterDialog::ParameterDialog(settings::TParameter& core, HandlerRunner& runn
     options->addWidget(add(new QCheckBox(this), c.Ear_Routing));
     options->addWidget(add(new QCheckBox(this), c.Soft_Onset));
     options->addWidget(add(new QCheckBox(this), c.Confirm_Thresholds));
+    options->addWidget(add(new QCheckBox(this), c.Watch_Room));
     left->addLayout(options);
     left->addStretch();
 
@@ -163,6 +164,7 @@ ParameterDialog::ParameterDialog(settings::TParameter& core, HandlerRunner& runn
 
     binding_.connect_commands(settings::parameter_commands(core_), runner_);
     binding_.connect_commands(settings::test_option_commands(core_), runner_);
+    binding_.connect_commands(settings::room_option_commands(core_), runner_);
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
         if (focus != nullptr && focus != windowHandle()) core_.focus_elsewhere();
     });

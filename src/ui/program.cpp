@@ -33,11 +33,21 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
     profiles = std::make_unique<profile::HearingProfiles>(
         profile::ProfileServices{state, profile_store, dialogs, *conditions});
 
+    room_watch = std::make_unique<room::RoomWatch>(microphone);
+    room_guard = std::make_unique<hearing::RoomGuard>(hearing::RoomGuardServices{
+        state, dialogs, languages, room_watch.get(),
+        [this](std::string& name) -> std::optional<room::Baseline> {
+            const profile::Profile* chosen = profiles->chosen_profile();
+            if (chosen == nullptr || !chosen->room) return std::nullopt;
+            name = chosen->name;
+            return chosen->room;
+        }});
+
     // The main window with its port driver component.
     small_port = std::make_unique<port::TSmallPort>(system, sound->driver_services(), port_buffer);
     messung = std::make_unique<hearing::TMessung>(hearing::MessungServices{
         state, *tone, *charts, *parameter, languages, sound_log, port_log, port_buffer, system, dialogs,
-        files, *browser, window_host, small_port.get(), &sound->routing(), profiles.get()});
+        files, *browser, window_host, small_port.get(), &sound->routing(), profiles.get(), room_guard.get()});
     // The confirmed threshold's pauses and silent ascents differ from run to run.
     messung->confirmed().seed(std::random_device{}());
     frame = std::make_unique<chart::MessungFrameControls>(messung->controls());

@@ -12,6 +12,7 @@
 #include "core/diagnostics/log_buffer.h"
 #include "core/diagnostics/port_listener.h"
 #include "core/hearing/messung.h"
+#include "core/hearing/room_guard.h"
 #include "core/port/small_port.h"
 #include "core/profile/hearing_profiles.h"
 #include "core/profile/profile_commands.h"
@@ -26,6 +27,7 @@
 #include "platform/locale_calendar.h"
 #include "platform/pdf_document_job.h"
 #include "platform/printer_job.h"
+#include "platform/pulse_room_microphone.h"
 #include "platform/pulse_sound_server.h"
 #include "platform/sound_system.h"
 #include "platform/working_folder_files.h"
@@ -82,6 +84,10 @@ class Program {
     platform::PulseSoundServer sound_server;
     std::unique_ptr<profile::LiveConditions> conditions;
     std::unique_ptr<profile::HearingProfiles> profiles;
+    // The room watch: the microphone opens only while a test runs with the settings dialog's option on.
+    platform::PulseRoomMicrophone microphone;
+    std::unique_ptr<room::RoomWatch> room_watch;
+    std::unique_ptr<hearing::RoomGuard> room_guard;
     std::unique_ptr<port::TSmallPort> small_port; // the main window's port driver component
     std::unique_ptr<hearing::TMessung> messung;
     std::unique_ptr<chart::MessungFrameControls> frame;

@@ -24,6 +24,22 @@ void QtDialogs::message_box(const std::string& text) {
     box.exec();
 }
 
+bool QtDialogs::question(const std::string& text, const std::string& first, const std::string& second) {
+    runner_.sync_views();
+    QMessageBox box(QMessageBox::NoIcon, message_box_title, qt_text(text), QMessageBox::NoButton, parent_);
+    box.setObjectName("QuestionBox");
+    box.setAccessibleName(qt_text(text));
+    QPushButton* yes = box.addButton(qt_text(first), QMessageBox::AcceptRole);
+    QPushButton* no = box.addButton(qt_text(second), QMessageBox::RejectRole);
+    yes->setObjectName("First");
+    yes->setAccessibleDescription("First");
+    no->setObjectName("Second");
+    no->setAccessibleDescription("Second");
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
 std::optional<std::string> QtNamePrompt::ask(host::NamePromptControls& c) {
     runner_.sync_views();
     ControlBinding binding; // outlives the dialog, whose widgets it watches

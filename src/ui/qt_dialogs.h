@@ -20,6 +20,7 @@ class QtDialogs final : public host::Dialogs {
     void set_parent(QWidget* parent) { parent_ = parent; }
 
     void message_box(const std::string& text) override;
+    bool question(const std::string& text, const std::string& first, const std::string& second) override;
 
   private:
     HandlerRunner& runner_;

@@ -68,6 +68,13 @@ class ConfirmedProcedure {
     Outcome press(int& level_db);
     // The level reached the top without a press.
     Outcome top_reached(int& level_db);
+    // The room was too loud during the running ascent: it counts for nothing and begins again at its
+    // start after a pause. Returns that level.
+    int repeat_ascent() {
+        catch_trial_ = false;
+        start_pause();
+        return ascent_start_;
+    }
 
     int result() const { return result_; }
     bool result_uncertain() const { return uncertain_; }

@@ -31,7 +31,8 @@ TMessung::TMessung(const MessungServices& services)
       languages_(services.languages), sound_log_(services.sound_log), port_log_(services.port_log),
       port_buffer_(services.port_buffer), system_(services.system), dialogs_(services.dialogs),
       files_(services.files), browser_(services.browser), window_(services.window),
-      port_driver_(services.port_driver), routing_(services.routing), profile_(services.profile) {
+      port_driver_(services.port_driver), routing_(services.routing), profile_(services.profile),
+      room_(services.room) {
     settings_.use_main_window(*this);
 }
 
@@ -169,7 +170,9 @@ void TMessung::Ton_on_off() {
     c_.Test_F.caption = number_text(s_.test_freq, 5);
     if (s_.test_started) {
         c_.Start.caption = "Start";
-        if (confirming() && !s_.on_hold) {
+        if (room_tick()) {
+            mute(true);
+        } else if (confirming() && !s_.on_hold) {
             sync_confirmed();
             confirmed_.tone_tick();
             mute(confirmed_.silent());
@@ -193,7 +196,7 @@ void TMessung::Ton_on_off() {
 }
 
 void TMessung::Timer2Timer() {
-    if (!s_.test_started || s_.on_hold) return;
+    if (!s_.test_started || s_.on_hold || room_waiting_) return;
     if (confirming())
         confirmed_rise();
     else
@@ -211,6 +214,26 @@ bool TMessung::at_range_bottom() const {
 
 void TMessung::record_current_point() {
     set_result_entry(s_.current_results(), freq_to_index(s_.test_freq), s_.test_freq, s_.test_level);
+    if (room_active_) room_->threshold_recorded(s_.cur_ear, s_.test_freq);
+}
+
+// The room watch hears the room at every tone tick; while it listens before the test, the test waits and
+// the status bar says why.
+bool TMessung::room_tick() {
+    if (!room_active_) return false;
+    const bool waiting = room_->tick();
+    if (waiting)
+        c_.StatusBar1.caption = room_->waiting_text();
+    else if (room_waiting_)
+        c_.StatusBar1.caption.clear();
+    room_waiting_ = waiting;
+    return waiting;
+}
+
+void TMessung::room_test_ends(bool complete) {
+    if (!room_active_) return;
+    room_active_ = room_waiting_ = false;
+    room_->test_ends(complete);
 }
 
 void TMessung::db_upClick() {
@@ -344,6 +367,7 @@ void TMessung::db_select() {
 
 void TMessung::sequence_done() {
     s_.on_hold = true;
+    room_test_ends(true); // before the profile, which keeps a reference run's room
     if (profile_ != nullptr) profile_->sequence_complete();
 }
 

@@ -63,6 +63,8 @@ struct MessungServices {
     host::OutputRouting* routing = nullptr;
     // Hearing level profiles; null where there are none.
     ProfileHooks* profile = nullptr;
+    // The room watch; null where there is none. Used only while the settings dialog's option is on.
+    RoomHooks* room = nullptr;
 };
 
 constexpr const char* results_file_name = "Kelvor.dat";
@@ -197,6 +199,8 @@ class TMessung final : public MainWindowRange {
     void apply_level_display();
     void record_current_point();
     void sequence_done(); // both ears done: the test holds
+    void room_test_ends(bool complete);
+    bool room_tick(); // true while the test waits for the room
     bool at_range_bottom() const;
     void redraw_chart(std::int8_t ear);
     void select_ear(std::int8_t ear);
@@ -224,6 +228,9 @@ class TMessung final : public MainWindowRange {
     port::TSmallPort* port_driver_;
     host::OutputRouting* routing_;
     ProfileHooks* profile_;
+    RoomHooks* room_;
+    bool room_active_ = false;  // this test runs with the room watch
+    bool room_waiting_ = false; // the test waits for the room: no tone, no rise
     MessungControls c_;
     chart::WindowLayout layout_;
     int client_width_ = 0;

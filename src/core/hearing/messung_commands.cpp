@@ -99,6 +99,12 @@ void TMessung::StartClick() {
         confirmed_ear_ = 0;
         s_.reliability_li.reset();
         s_.reliability_re.reset();
+        room_test_ends(false);
+        s_.room.reset();
+        if (s_.watch_room && room_ != nullptr) {
+            room_active_ = true;
+            room_->test_begins(); // listens before the first tone
+        }
         if (confirming()) begin_confirmed_frequency(false);
     } else {
         // First use: the calibration tone pulses while the user adjusts the mixer; closing the output
@@ -113,6 +119,7 @@ void TMessung::StartClick() {
 }
 
 void TMessung::FormClose() {
+    room_test_ends(false);
     tone_.OPL2_aus();
     tone_.speaker_off();
     tone_.free_waves();

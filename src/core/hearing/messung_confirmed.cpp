@@ -66,6 +66,13 @@ void TMessung::confirmed_rise() {
 
 void TMessung::confirmed_press() {
     sync_confirmed();
+    if (room_active_ && confirmed_.active() && !confirmed_.silent() && room_->repeat_ascent()) {
+        // Heard through the room's noise, or masked by it: the ascent counts for nothing.
+        mute(true);
+        set_confirmed_level(confirmed_.repeat_ascent());
+        c_.db_Progress.position = progress_after_drop;
+        return;
+    }
     int level = s_.test_level;
     const auto outcome = confirmed_.press(level); // sets the level the next ascent starts at
     confirmed_outcome(outcome, level);
@@ -76,6 +83,7 @@ void TMessung::confirmed_outcome(ConfirmedProcedure::Outcome outcome, int level_
     case ConfirmedProcedure::Outcome::false_alarm:
         return; // the test goes on as if nothing happened
     case ConfirmedProcedure::Outcome::dropped:
+        if (room_active_) room_->ascent_over();
         mute(true);
         set_confirmed_level(level_db);
         c_.db_Progress.position = progress_after_drop;
@@ -93,7 +101,10 @@ void TMessung::confirmed_found() {
         // Kelvor.dat keeps one level per ear and frequency: the retest only goes into the verdict.
         set_result_entry(s_.current_results(), freq_to_index(s_.test_freq), s_.test_freq,
                          confirmed_.result());
+        if (room_active_) room_->threshold_recorded(s_.cur_ear, s_.test_freq);
         Messwerte_zeichnen();
+    } else if (room_active_) {
+        room_->ascent_over();
     }
     if (retest) {
         confirmed_ear_done();

@@ -101,6 +101,7 @@ void TMessung::switch_language(bool german) {
     // The test returns to idle, where nothing pulses any more: a tone left in its sounding half would go on
     // sounding (on the chip or the speaker for good), so the path is silenced with it.
     if (s_.test_started) tone_.silence();
+    room_test_ends(false);
     s_.test_started = false;
 }
 

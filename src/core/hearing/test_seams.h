@@ -2,6 +2,7 @@
 // What the test procedure asks of the other subsystems. Each is implemented by its own subsystem
 // (tone output, chart, output settings dialog); tests use recording fakes.
 #include <cstdint>
+#include <string>
 
 #include "core/common/colour.h"
 #include "core/hearing/ear_result.h"
@@ -74,6 +75,28 @@ class ProfileHooks {
     virtual void sequence_complete() = 0;
     // The window's language switch: the profiles' texts follow it.
     virtual void use_language(bool /*german*/) {}
+};
+
+// The room watch's part in a test (the settings dialog's "Watch the room noise"); the window logic calls
+// it only while the option is on.
+class RoomHooks {
+  public:
+    virtual ~RoomHooks() = default;
+    // The automatic sequence begins: the microphone opens and the room is listened to before any tone.
+    virtual void test_begins() = 0;
+    // Every tone tick of a running test. True while the test waits for the room (no tone, no rise).
+    virtual bool tick() = 0;
+    // The status bar's text while the test waits for the room.
+    virtual std::string waiting_text() const = 0;
+    // The room went over its limit in the test frequency's band during the running ascent: the confirmed
+    // threshold repeats it (false once a frequency has been repeated often enough).
+    virtual bool repeat_ascent() = 0;
+    // An ascent ended without a threshold; the next one is watched afresh.
+    virtual void ascent_over() = 0;
+    // A threshold was recorded for `ear` at `freq_hz`: the noise of its ascent goes with it.
+    virtual void threshold_recorded(std::int8_t ear, std::uint16_t freq_hz) = 0;
+    // The test ended (`complete`: both ears done) or stopped: the microphone closes.
+    virtual void test_ends(bool complete) = 0;
 };
 
 // What the range switching reads from the output settings dialog's radio buttons.

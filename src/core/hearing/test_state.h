@@ -8,6 +8,7 @@
 #include "core/hearing/frequency_scale.h"
 #include "core/hearing/normals_in_use.h"
 #include "core/hearing/reliability.h"
+#include "core/hearing/room_record.h"
 
 namespace kelvor::hearing {
 
@@ -30,6 +31,10 @@ struct TestState {
     // Each ear's verdict of the confirmed threshold, once that ear is done in this run.
     std::optional<EarReliability> reliability_li;
     std::optional<EarReliability> reliability_re;
+    // The settings dialog's "Watch the room noise (microphone)".
+    bool watch_room = false;
+    // What the room watch found in this run; nothing while it did not run.
+    std::optional<RoomRecord> room;
 
     TEarResult results_li{results_li_name, {}};
     TEarResult results_re{results_re_name, {}};

@@ -204,6 +204,8 @@ void HearingProfiles::sequence_complete() {
     if (existing != profiles_.end()) updated = *existing;
     updated.name = name;
     const RunOutcome outcome = add_reference_run(updated, state_.results_li, state_.results_re);
+    // A run with the room watch keeps its room, for later tests to compare with.
+    if (state_.room && state_.room->run_levels) updated.room = state_.room->run_levels;
     const std::string date = updated.conditions.date;
     updated.conditions = conditions_.now();
     if (outcome.kept.empty()) updated.conditions.date = date;

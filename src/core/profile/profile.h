@@ -10,6 +10,7 @@
 
 #include "core/hearing/frequency_scale.h"
 #include "core/hearing/normals_in_use.h"
+#include "core/room/room_watch.h"
 
 namespace kelvor::profile {
 
@@ -44,6 +45,9 @@ struct Profile {
     Conditions conditions;
     EarReferences left{};
     EarReferences right{};
+    // The room of the reference runs, as the microphone heard it (the median window per band); none
+    // before a reference run with the room watch.
+    std::optional<room::Baseline> room;
 
     const EarReferences& ear(bool left_ear) const { return left_ear ? left : right; }
     EarReferences& ear(bool left_ear) { return left_ear ? left : right; }

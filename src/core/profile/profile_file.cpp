@@ -121,6 +121,20 @@ struct Parser {
             if (value != "on" && value != "off")
                 return fail(n, "confirm_thresholds must be \"on\" or \"off\"");
             c.confirm_thresholds = value == "on";
+        } else if (key == "room") {
+            // The broadband level, then one per band, dB of the microphone's full scale.
+            std::istringstream in(value);
+            std::vector<double> levels;
+            for (std::string word; in >> word;) {
+                double v = 0;
+                if (!decimal_number(word, room::floor_db, 0, v))
+                    return fail(n, "room levels must be from -90 to 0 dB");
+                levels.push_back(v);
+            }
+            if (levels.size() != room::band_centres().size() + 1)
+                return fail(n, "room must give the broadband level and " +
+                                   std::to_string(room::band_centres().size()) + " band levels");
+            profile.room = room::Baseline{{levels.begin() + 1, levels.end()}, levels.front()};
         } else if (key == "date") {
             c.date = value;
         } else {
@@ -168,6 +182,13 @@ std::string profile_text(const Profile& profile) {
     // Profiles made without the confirmed threshold stay as they were.
     if (c.confirm_thresholds) out += "confirm_thresholds = on\n";
     out += "date = " + c.date + "\n";
+    // Profiles made without the room watch stay as they were.
+    if (profile.room) {
+        out += "room = " + fixed_text(profile.room->broadband_db, 1);
+        for (const double band : profile.room->band_db)
+            out += " " + fixed_text(band, 1);
+        out += "\n";
+    }
     out += "# ear  Hz  mean dB  runs  spread dB\n";
     for (const bool left_ear : {true, false})
         for (std::uint8_t index = 1; index <= hearing::freq_index_count; ++index) {

@@ -8,6 +8,7 @@
 
 #include "core/common/text_format.h"
 #include "core/results/hearing_number.h"
+#include "core/results/room_report.h"
 
 namespace kelvor::results {
 
@@ -144,8 +145,14 @@ json body_site(const Ear& ear) {
             {"text", ear.left ? "Left ear" : "Right ear"}};
 }
 
+// The room watch's finding at one threshold, while the watch ran in this test.
+const hearing::RoomAtThreshold* room_at(const hearing::TestState& state, const Ear& ear, std::size_t index) {
+    return state.room ? &state.room->ear(ear.left)[index] : nullptr;
+}
+
 json member_observation(const Ear& ear, const hearing::TEarEntry& entry, std::optional<double> hl,
-                        const hearing::NormalsInUse& normals, const FhirExport& info, const json& subject) {
+                        const hearing::NormalsInUse& normals, const FhirExport& info, const json& subject,
+                        const hearing::RoomAtThreshold* room) {
     const int freq = static_cast<int>(entry.freq);
     const std::string what = std::string("Pure tone air conduction threshold, ") +
                              (ear.left ? "left" : "right") + " ear, " + std::to_string(freq) + " Hz";
@@ -173,6 +180,15 @@ json member_observation(const Ear& ear, const hearing::TEarEntry& entry, std::op
     o["component"] = json::array(
         {{{"code", {{"text", "Frequency"}}},
           {"valueQuantity", {{"value", freq}, {"unit", "Hz"}, {"system", ucum_system}, {"code", "Hz"}}}}});
+    if (room != nullptr && room->measured) {
+        o["component"].push_back({{"code", {{"text", "Room noise in the test band over its baseline"}}},
+                                  {"valueQuantity", db_quantity(round_half_even(room->over_db * 10) / 10, "dB")}});
+        if (room->noisy) {
+            if (!o.contains("note")) o["note"] = json::array();
+            o["note"].push_back({{"text", "Noisy: the room was louder than its limit during this threshold's "
+                                          "ascent; the threshold may lie too high."}});
+        }
+    }
     return o;
 }
 
@@ -225,7 +241,10 @@ std::string results_csv(const hearing::TestState& state, const hearing::NormalsI
     // Only a run with the confirmed threshold has the column of its verdicts.
     const bool verdicts = state.reliability_li || state.reliability_re;
     std::string csv = "ear,frequency_hz,level_db,normal_db,hearing_level_db_hl,profile";
-    csv += verdicts ? ",reliability\r\n" : "\r\n";
+    if (verdicts) csv += ",reliability";
+    // Only a run with the room watch has its two columns.
+    const bool room = state.room.has_value();
+    csv += room ? ",room_over_db,room\r\n" : "\r\n";
     for (const EarRecords& e : ears_of(state, normals)) {
         for_each_result(e.results, [&](std::size_t index, const hearing::TEarEntry& entry) {
             const std::optional<double> hl = hearing::hearing_level(normals, e.normals, e.results, index);
@@ -234,6 +253,10 @@ std::string results_csv(const hearing::TestState& state, const hearing::NormalsI
                    shortest_text(e.normals.norm.entries[index].level) + ',' + (hl ? shortest_text(*hl) : "") +
                    ',' + csv_field(normals.profile_name);
             if (verdicts) csv += ',' + csv_field(verdict_of(state, e.ear));
+            if (const hearing::RoomAtThreshold* at = room_at(state, e.ear, index)) {
+                csv += ',' + (at->measured ? fixed_text(at->over_db, 1) : std::string());
+                csv += at->noisy ? ",noisy" : at->measured ? ",quiet" : ",not watched";
+            }
             csv += "\r\n";
         });
     }
@@ -248,11 +271,12 @@ std::string results_csv(const hearing::TestState& state, const hearing::NormalsI
             !ear.known() ? "" : (ear.more_than() ? ">" : "") + std::to_string(ear.db_hl);
         csv += std::string(e.ear.csv_name) + "," + csv_number_name + ",,," + value + ',' + profile;
         if (verdicts) csv += ',' + csv_field(verdict_of(state, e.ear));
-        csv += "\r\n";
+        csv += room ? ",,\r\n" : "\r\n";
     }
     csv += std::string("better,") + csv_grade_name + ",,," + csv_field(grade_text(*number, false)) + ',' +
            profile;
-    csv += verdicts ? ",\r\n" : "\r\n";
+    if (verdicts) csv += ',';
+    csv += room ? ",,\r\n" : "\r\n";
     return csv;
 }
 
@@ -271,7 +295,7 @@ std::string fhir_bundle(const hearing::TestState& state, const hearing::NormalsI
                 {{"fullUrl", url},
                  {"resource", member_observation(e.ear, entry,
                                                  hearing::hearing_level(normals, e.normals, e.results, index),
-                                                 normals, info, subject)}});
+                                                 normals, info, subject, room_at(state, e.ear, index))}});
         });
     }
 
@@ -306,6 +330,11 @@ std::string fhir_bundle(const hearing::TestState& state, const hearing::NormalsI
     for (const Ear* ear : {&ear_left, &ear_right})
         if (const std::string verdict = verdict_of(state, *ear); !verdict.empty())
             panel["note"].push_back({{"text", verdict}});
+    if (state.room) {
+        panel["note"].push_back({{"text", room_heading(*state.room)}});
+        if (const std::string note = room_not_watched(*state.room); !note.empty())
+            panel["note"].push_back({{"text", note}});
+    }
     if (!members.empty()) panel["hasMember"] = members;
 
     const std::string panel_url = local_uuid(seed + "panel");

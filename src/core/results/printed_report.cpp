@@ -5,6 +5,7 @@
 #include "core/common/text_format.h"
 #include "core/results/hearing_levels.h"
 #include "core/results/hearing_number.h"
+#include "core/results/room_report.h"
 
 namespace kelvor::results {
 
@@ -121,6 +122,38 @@ std::string hearing_level_page(const hearing::TestState& state, const ReportPage
     return {};
 }
 
+constexpr int room_heading_y = 450;
+constexpr int room_ear_x[2] = {300, 1300};
+constexpr int room_table_y = 600;
+
+// A page of its own, only when the room watch ran: each ear's thresholds with the room's noise in their
+// band during the ascent, and where the watch stopped.
+std::string room_page(const hearing::TestState& state, const ReportPage& page, host::PrintJob& job) {
+    const hearing::RoomRecord& room = *state.room;
+    if (!job.begin_document(print_title)) return job.error_text();
+    header_and_footer(page, job);
+    job.text_out(room_ear_x[0], room_table_y - 300, room_heading(room));
+    int below = room_table_y;
+    for (int side = 0; side < 2; ++side) {
+        const bool left = side == 0;
+        const hearing::TEarResult& results = left ? state.results_li : state.results_re;
+        job.text_out(room_ear_x[side], room_heading_y, left ? "links" : "rechts");
+        int y = room_table_y;
+        for (int index = hearing::freq_to_index(state.f_max); index >= 1; --index) {
+            if (results.entries[index].flag != 1) continue;
+            job.text_out(room_ear_x[side], y,
+                         number_text(hearing::index_to_freq(static_cast<std::uint8_t>(index)), 5) +
+                             " Hz   " + room_value(room.ear(left)[index]));
+            y += 60;
+        }
+        below = std::max(below, y);
+    }
+    if (const std::string note = room_not_watched(room); !note.empty())
+        job.text_out(room_ear_x[0], below + 120, note);
+    if (!job.end_document()) return job.error_text();
+    return {};
+}
+
 } // namespace
 
 host::PrintRect fit_into(const host::PrintRect& box, int w, int h) {
@@ -163,7 +196,9 @@ std::string print_report(hearing::TestState& state, const ReportPage& page, host
     }
     table(state, table_y, offsets, job);
     if (!job.end_document()) return job.error_text();
-    if (state.normals.profile_chosen()) return hearing_level_page(state, page, job);
+    if (state.normals.profile_chosen())
+        if (std::string error = hearing_level_page(state, page, job); !error.empty()) return error;
+    if (state.room) return room_page(state, page, job);
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include "core/results/hearing_levels.h"
 #include "core/results/hearing_number.h"
 #include "core/results/results_file.h"
+#include "core/results/room_report.h"
 
 namespace kelvor::results {
 
@@ -61,6 +62,11 @@ std::string text_report(hearing::TestState& state, ReportOffsets& offsets) {
         if (const auto& r = ear == hearing::ear_left ? state.reliability_li : state.reliability_re)
             add_line(out, hearing::verdict_text(*r, ear == hearing::ear_left, false));
     if (state.reliability_li || state.reliability_re) add_line(out, "");
+    // Only a run with the room watch says what the room was like.
+    const std::vector<std::string> room = room_lines(state);
+    for (const std::string& line : room)
+        add_line(out, line);
+    if (!room.empty()) add_line(out, "");
     return out;
 }
 

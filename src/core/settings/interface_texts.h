@@ -191,7 +191,38 @@ namespace kelvor::settings {
     X(condition_ear_routing, "tone to the tested ear only", "Ton nur auf dem geprüften Ohr")                 \
     X(condition_confirm_thresholds, "confirm each threshold", "jede Schwelle bestätigen")                     \
     X(condition_on, "on", "ein")                                                                             \
-    X(condition_off, "off", "aus")
+    X(condition_off, "off", "aus")                                                                           \
+    /* The room watch */                                                                                     \
+    X(watch_room, "Watch the room noise (microphone)", "Raumgeräusch überwachen (Mikrofon)")                \
+    X(watch_room_hint,                                                                                       \
+      "While a test runs, the microphone listens to the room and thresholds found while it was too loud "    \
+      "are repeated or marked. Nothing it hears is stored.",                                                 \
+      "Während eines Tests hört das Mikrofon den Raum ab; Schwellen, die bei zu viel Lärm gefunden wurden, " \
+      "werden wiederholt oder markiert. Nichts davon wird gespeichert.")                                     \
+    X(room_listening, "Listening to the room (5 seconds), please keep quiet ...",                            \
+      "Der Raum wird abgehört (5 Sekunden), bitte ruhig bleiben ...")                                        \
+    X(room_too_loud,                                                                                         \
+      "The room is louder than at the reference run of the profile \"%1\", by more than %2 dB at: %3.\n\n"  \
+      "Wait until it is quieter and listen again, or test anyway (the thresholds there are marked or "       \
+      "repeated)?",                                                                                          \
+      "Der Raum ist lauter als bei der Referenzmessung des Profils \"%1\", um mehr als %2 dB bei: %3.\n\n"  \
+      "Warten, bis es ruhiger ist, und erneut abhören, oder trotzdem testen (die Schwellen dort werden "     \
+      "markiert oder wiederholt)?")                                                                          \
+    X(room_wait, "Wait and listen again", "Warten und erneut abhören")                                       \
+    X(room_test_anyway, "Test anyway", "Trotzdem testen")                                                    \
+    X(room_no_microphone, "The room cannot be watched: %1\n\nThe test goes on without the room watch.",     \
+      "Der Raum kann nicht überwacht werden: %1\n\nDer Test läuft ohne Raumüberwachung weiter.")             \
+    X(room_lost, "The microphone went away: %1\n\nThe test goes on without the room watch.",                \
+      "Das Mikrofon ist weg: %1\n\nDer Test läuft ohne Raumüberwachung weiter.")                              \
+    X(room_silent_microphone, "The microphone gave no sound.", "Das Mikrofon lieferte keinen Ton.")         \
+    X(room_heading_profile, "Room noise in the band, dB louder than at the profile's reference run "         \
+      "(noisy: more than %1 dB)",                                                                            \
+      "Raumgeräusch im Band, dB lauter als bei der Referenzmessung des Profils (laut: mehr als %1 dB)")      \
+    X(room_heading_own, "Room noise in the band, dB louder than when the test began (noisy: more than %1 dB)", \
+      "Raumgeräusch im Band, dB lauter als zu Beginn des Tests (laut: mehr als %1 dB)")                      \
+    X(room_noisy, "noisy", "laut")                                                                           \
+    X(room_not_watched, "Room not watched from %1 on: %2", "Raum nicht überwacht ab %1: %2")                \
+    X(room_not_watched_start, "the start", "Beginn")
 // clang-format on
 
 enum class Text {

@@ -146,6 +146,8 @@ void TParameter::set_option_texts() {
     c_.Soft_Onset.hint = text_in(Text::soft_onset_hint, german_);
     c_.Confirm_Thresholds.caption = text_in(Text::confirm_thresholds, german_);
     c_.Confirm_Thresholds.hint = text_in(Text::confirm_thresholds_hint, german_);
+    c_.Watch_Room.caption = text_in(Text::watch_room, german_);
+    c_.Watch_Room.hint = text_in(Text::watch_room_hint, german_);
 }
 
 void TParameter::set_menu_captions(const TextTable& table) {
@@ -385,6 +387,10 @@ void TParameter::Confirm_ThresholdsClick() {
     s_.confirm_thresholds = c_.Confirm_Thresholds.checked;
 }
 
+void TParameter::Watch_RoomClick() {
+    s_.watch_room = c_.Watch_Room.checked;
+}
+
 CommandTable parameter_commands(TParameter& p) {
     ParameterControls& c = p.controls();
     const auto on = [&p](void (TParameter::*handler)()) { return [&p, handler] { (p.*handler)(); }; };
@@ -407,6 +413,10 @@ CommandTable parameter_commands(TParameter& p) {
 
 CommandTable test_option_commands(TParameter& p) {
     return {check_command(p.controls().Confirm_Thresholds, [&p] { p.Confirm_ThresholdsClick(); })};
+}
+
+CommandTable room_option_commands(TParameter& p) {
+    return {check_command(p.controls().Watch_Room, [&p] { p.Watch_RoomClick(); })};
 }
 
 } // namespace kelvor::settings

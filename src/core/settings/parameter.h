@@ -120,6 +120,7 @@ class TParameter final : public hearing::SettingsDialog {
     void Ear_RoutingClick();
     void Soft_OnsetClick();
     void Confirm_ThresholdsClick();
+    void Watch_RoomClick();
 
   private:
     void set_port_group_enabled(bool enabled);
@@ -167,5 +168,7 @@ class TParameter final : public hearing::SettingsDialog {
 CommandTable parameter_commands(TParameter& p);
 // The test's own options in the dialog ("Confirm each threshold").
 CommandTable test_option_commands(TParameter& p);
+// The room watch's box ("Watch the room noise (microphone)"), beside them.
+CommandTable room_option_commands(TParameter& p);
 
 } // namespace kelvor::settings

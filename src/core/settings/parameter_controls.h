@@ -103,6 +103,8 @@ struct ParameterControls {
     // An option of the test itself, not of the sound output, below the output's options: each automatic
     // threshold found twice. Its command has a table of its own (test_option_commands).
     CheckControl Confirm_Thresholds{"Confirm_Thresholds"};
+    // The room's noise watched through the microphone while a test runs.
+    CheckControl Watch_Room{"Watch_Room"};
 };
 
 } // namespace kelvor::settings
