@@ -33,6 +33,7 @@ void RoomGuard::test_begins() {
     ascent_ear_ = 0;
     ascent_freq_ = 0;
     repeats_ = 0;
+    next_window_ = first_window_ = 0;
     profile_name_.clear();
     const auto stored = s_.profile_room ? s_.profile_room(profile_name_) : std::nullopt;
     s_.state.room->profile_baseline = stored.has_value();
@@ -61,6 +62,7 @@ bool RoomGuard::tick() {
     s_.watch->set_tone(listening_ ? 0 : s_.state.test_freq);
     std::vector<room::NoiseWindow> windows = s_.watch->take_windows();
     if (listening_) {
+        if (!windows.empty()) next_window_ = windows.back().index + 1;
         listened_.insert(listened_.end(), windows.begin(), windows.end());
         if (++listened_ticks_ >= listen_ticks) finish_listening();
         return listening_;
@@ -70,12 +72,14 @@ bool RoomGuard::tick() {
         ascent_freq_ = s_.state.test_freq;
         ascent_over_db_.reset();
         repeats_ = 0;
+        // A window still partly of the time before belongs to the ascent before.
+        first_window_ = next_window_ + windows_per_second;
     }
     const std::size_t band = room::band_of(s_.state.test_freq);
     for (const room::NoiseWindow& w : windows) {
         run_.push_back(w);
-        // A window measured while another frequency sounded belongs to the ascent before.
-        if (w.tone_hz != s_.state.test_freq || band >= w.band_db.size()) continue;
+        next_window_ = w.index + 1;
+        if (w.index < first_window_ || w.tone_hz != s_.state.test_freq || band >= w.band_db.size()) continue;
         const double over = w.band_db[band] - baseline_.band_db[band];
         ascent_over_db_ = std::max(ascent_over_db_.value_or(over), over);
     }

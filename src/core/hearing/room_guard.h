@@ -36,6 +36,8 @@ class RoomGuard final : public RoomHooks {
     static constexpr int listen_ticks = 13;
     // An ascent is repeated at most this often per frequency; after that the threshold is kept, marked.
     static constexpr int repeats_max = 3;
+    // Windows last a second and a new one completes every quarter second.
+    static constexpr std::uint64_t windows_per_second = 4;
 
     explicit RoomGuard(const RoomGuardServices& services) : s_(services) {}
 
@@ -67,6 +69,8 @@ class RoomGuard final : public RoomHooks {
     std::int8_t ascent_ear_ = 0;
     std::uint16_t ascent_freq_ = 0;
     int repeats_ = 0;
+    std::uint64_t next_window_ = 0;  // the index of the next window to come
+    std::uint64_t first_window_ = 0; // the first window wholly of the running frequency
     std::string profile_name_;
 };
 
