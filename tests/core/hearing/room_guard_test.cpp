@@ -106,15 +106,15 @@ void press_at(RoomRig& r, int level_db) {
     r.m.db_select();
 }
 
-TEST(RoomWatch, ListensFirstThenMarksTheNoisyAscentOfTheClassicTest) {
+TEST(RoomWatchInATest, ListensFirstThenMarksTheNoisyAscentOfTheClassicTest) {
     RoomRig r(false);
     r.m.StartClick();
     EXPECT_TRUE(r.mic.open_now());
     r.timers.advance(3000);
-    EXPECT_EQ(r.c.StatusBar1.caption, "Listening to the room (5 seconds), please keep quiet ...");
+    EXPECT_EQ(r.m.controls().StatusBar1.caption, "Listening to the room (5 seconds), please keep quiet ...");
     EXPECT_EQ(r.state.test_level, 0); // nothing rises while the room is listened to
     r.timers.advance(2400);
-    EXPECT_EQ(r.c.StatusBar1.caption, "");
+    EXPECT_EQ(r.m.controls().StatusBar1.caption, "");
     r.mic.amplitude = 0.1; // a loud room during the 8 kHz ascent
     press_at(r, 10);
     r.mic.amplitude = 0.001;
@@ -148,7 +148,7 @@ TEST(RoomWatch, ListensFirstThenMarksTheNoisyAscentOfTheClassicTest) {
 }
 
 // The confirmed threshold does not count an ascent heard in a loud room: it is repeated.
-TEST(RoomWatch, TheConfirmedProcedureRepeatsANoisyAscent) {
+TEST(RoomWatchInATest, TheConfirmedProcedureRepeatsANoisyAscent) {
     for (const bool loud : {false, true}) {
         SCOPED_TRACE(loud ? "loud first ascent" : "quiet");
         RoomRig r(true);
@@ -161,12 +161,14 @@ TEST(RoomWatch, TheConfirmedProcedureRepeatsANoisyAscent) {
         press_at(r, r.state.test_level + 4);
         // Quiet: the two presses agree. Loud: the first did not count, so 8 kHz is still open.
         EXPECT_EQ(r.state.test_freq, loud ? 8000 : 6000);
-        if (!loud) EXPECT_FALSE(r.state.room->left[freq_to_index(8000)].noisy);
+        if (!loud) {
+            EXPECT_FALSE(r.state.room->left[freq_to_index(8000)].noisy);
+        }
         EXPECT_NE(first, 1);
     }
 }
 
-TEST(RoomWatch, WithoutAMicrophoneOrLosingItTheTestGoesOnAndTheReportSaysSo) {
+TEST(RoomWatchInATest, WithoutAMicrophoneOrLosingItTheTestGoesOnAndTheReportSaysSo) {
     for (const bool refused : {true, false}) {
         SCOPED_TRACE(refused ? "refused" : "lost");
         RoomRig r(false);
@@ -192,7 +194,7 @@ TEST(RoomWatch, WithoutAMicrophoneOrLosingItTheTestGoesOnAndTheReportSaysSo) {
 }
 
 // With a profile's room to compare with, a room louder before the test is named and the user chooses.
-TEST(RoomWatch, ALoudRoomBeforeTheTestAsksToWaitOrTestAnyway) {
+TEST(RoomWatchInATest, ALoudRoomBeforeTheTestAsksToWaitOrTestAnyway) {
     for (const double baseline_db : {room::floor_db, -40.0}) {
         RoomRig r(false, room::Baseline{std::vector<double>(room::band_centres().size(), baseline_db), -65});
         r.asking.answers = {true, false}; // wait once, then test anyway
