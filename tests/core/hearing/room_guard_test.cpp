@@ -7,6 +7,7 @@
 #include <random>
 
 #include "core/hearing/room_guard.h"
+#include "core/profile/profile_file.h"
 #include "core/results/exports.h"
 #include "core/results/printed_report.h"
 #include "core/results/text_report.h"
@@ -216,6 +217,28 @@ TEST(RoomWatchInATest, ALoudRoomBeforeTheTestAsksToWaitOrTestAnyway) {
         EXPECT_GT(r.state.test_level, 0);
         EXPECT_TRUE(r.state.room->profile_baseline);
     }
+}
+
+// A reference run keeps the room it was taken in: one line of the profile, read back as written.
+TEST(RoomWatchInATest, AReferenceRunsRoomGoesIntoTheProfile) {
+    RoomRig r(false);
+    r.start();
+    r.timers.advance(3000);
+    r.guard.test_ends(true);
+    ASSERT_TRUE(r.state.room->run_levels);
+    profile::Profile p;
+    p.conditions.output_path = "data stream";
+    p.room = r.state.room->run_levels;
+    const std::string text = profile::profile_text(p);
+    const std::size_t at = text.find("\nroom = ");
+    ASSERT_NE(at, std::string::npos);
+    const std::string line = text.substr(at + 1, text.find('\n', at + 1) - at - 1);
+    const auto back = profile::parse_profile({"output = data stream", line}, "x", "f");
+    ASSERT_TRUE(back.profile) << back.error;
+    ASSERT_TRUE(back.profile->room);
+    EXPECT_NEAR(back.profile->room->band_db[3], p.room->band_db[3], 0.05);
+    EXPECT_EQ(profile::parse_profile({line.substr(0, 12)}, "x", "f").error.rfind("f, line 1: room must give", 0),
+              0u);
 }
 
 } // namespace
