@@ -181,8 +181,9 @@ json member_observation(const Ear& ear, const hearing::TEarEntry& entry, std::op
         {{{"code", {{"text", "Frequency"}}},
           {"valueQuantity", {{"value", freq}, {"unit", "Hz"}, {"system", ucum_system}, {"code", "Hz"}}}}});
     if (room != nullptr && room->measured) {
-        o["component"].push_back({{"code", {{"text", "Room noise in the test band over its baseline"}}},
-                                  {"valueQuantity", db_quantity(round_half_even(room->over_db * 10) / 10, "dB")}});
+        o["component"].push_back(
+            {{"code", {{"text", "Room noise in the test band over its baseline"}}},
+             {"valueQuantity", db_quantity(round_half_even(room->over_db * 10) / 10, "dB")}});
         if (room->noisy) {
             if (!o.contains("note")) o["note"] = json::array();
             o["note"].push_back({{"text", "Noisy: the room was louder than its limit during this threshold's "

@@ -142,8 +142,8 @@ std::string room_page(const hearing::TestState& state, const ReportPage& page, h
         for (int index = hearing::freq_to_index(state.f_max); index >= 1; --index) {
             if (results.entries[index].flag != 1) continue;
             job.text_out(room_ear_x[side], y,
-                         number_text(hearing::index_to_freq(static_cast<std::uint8_t>(index)), 5) +
-                             " Hz   " + room_value(room.ear(left)[index]));
+                         number_text(hearing::index_to_freq(static_cast<std::uint8_t>(index)), 5) + " Hz   " +
+                             room_value(room.ear(left)[index]));
             y += 60;
         }
         below = std::max(below, y);

@@ -17,8 +17,8 @@ std::string room_not_watched(const hearing::RoomRecord& room) {
     if (room.lost.empty()) return {};
     std::string from = text_in(Text::room_not_watched_start, false);
     if (room.lost_ear != 0)
-        from = std::string(text_in(room.lost_ear == hearing::ear_left ? Text::ear_left_word : Text::ear_right_word,
-                                   false)) +
+        from = std::string(text_in(
+                   room.lost_ear == hearing::ear_left ? Text::ear_left_word : Text::ear_right_word, false)) +
                " " + std::to_string(room.lost_freq_hz) + " Hz";
     return text_in(Text::room_not_watched, false, {from, room.lost});
 }

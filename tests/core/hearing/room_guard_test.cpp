@@ -132,9 +132,10 @@ TEST(RoomWatchInATest, ListensFirstThenMarksTheNoisyAscentOfTheClassicTest) {
 
     results::ReportOffsets offsets;
     const std::string report = results::text_report(r.state, offsets);
-    EXPECT_NE(report.find("Room noise in the band, dB louder than when the test began (noisy: more than 10 dB)"
-                          "\r\nleft   8000 Hz: +"),
-              std::string::npos);
+    EXPECT_NE(
+        report.find("Room noise in the band, dB louder than when the test began (noisy: more than 10 dB)"
+                    "\r\nleft   8000 Hz: +"),
+        std::string::npos);
     EXPECT_NE(report.find(" dB noisy\r\nleft   6000 Hz: "), std::string::npos);
     const std::string csv = results::results_csv(r.state, r.state.normals);
     EXPECT_NE(csv.find(",profile,room_over_db,room\r\n"), std::string::npos);
@@ -181,10 +182,11 @@ TEST(RoomWatchInATest, WithoutAMicrophoneOrLosingItTheTestGoesOnAndTheReportSays
         }
         r.timers.advance(4000);
         ASSERT_EQ(r.asking.shown.size(), 1u);
-        EXPECT_EQ(r.asking.shown[0], refused ? "The room cannot be watched: The desktop refused the microphone."
-                                               "\n\nThe test goes on without the room watch."
-                                             : "The microphone went away: The source went away.\n\n"
-                                               "The test goes on without the room watch.");
+        EXPECT_EQ(r.asking.shown[0], refused
+                                         ? "The room cannot be watched: The desktop refused the microphone."
+                                           "\n\nThe test goes on without the room watch."
+                                         : "The microphone went away: The source went away.\n\n"
+                                           "The test goes on without the room watch.");
         EXPECT_GT(r.state.test_level, 0); // the test goes on
         results::ReportOffsets offsets;
         EXPECT_NE(results::text_report(r.state, offsets)
@@ -206,10 +208,11 @@ TEST(RoomWatchInATest, ALoudRoomBeforeTheTestAsksToWaitOrTestAnyway) {
             continue;
         }
         ASSERT_EQ(r.asking.asked.size(), 1u);
-        EXPECT_EQ(r.asking.asked[0].find("The room is louder than at the reference run of the profile \"Home\", "
-                                         "by more than 10 dB at: 125 Hz, 250 Hz, 500 Hz, 1000 Hz, 2000 Hz, "
-                                         "4000 Hz, 8000 Hz."),
-                  0u);
+        EXPECT_EQ(
+            r.asking.asked[0].find("The room is louder than at the reference run of the profile \"Home\", "
+                                   "by more than 10 dB at: 125 Hz, 250 Hz, 500 Hz, 1000 Hz, 2000 Hz, "
+                                   "4000 Hz, 8000 Hz."),
+            0u);
         EXPECT_EQ(r.state.test_level, 0);
         r.timers.advance(5400); // listened again
         EXPECT_EQ(r.asking.asked.size(), 2u);
@@ -237,8 +240,9 @@ TEST(RoomWatchInATest, AReferenceRunsRoomGoesIntoTheProfile) {
     ASSERT_TRUE(back.profile) << back.error;
     ASSERT_TRUE(back.profile->room);
     EXPECT_NEAR(back.profile->room->band_db[3], p.room->band_db[3], 0.05);
-    EXPECT_EQ(profile::parse_profile({line.substr(0, 12)}, "x", "f").error.rfind("f, line 1: room must give", 0),
-              0u);
+    EXPECT_EQ(
+        profile::parse_profile({line.substr(0, 12)}, "x", "f").error.rfind("f, line 1: room must give", 0),
+        0u);
 }
 
 } // namespace
