@@ -28,6 +28,7 @@ struct MessungParts {
     hearing::WindowHost* window = nullptr;
     port::TSmallPort* port_driver = nullptr;
     host::OutputRouting* routing = nullptr;
+    hearing::RoomHooks* room = nullptr;
 };
 
 // Every collaborator of the main-window logic, as a recording fake.
@@ -63,7 +64,9 @@ struct MessungFakes {
                 browser,
                 p.window ? *p.window : window,
                 p.port_driver,
-                p.routing ? p.routing : &routing};
+                p.routing ? p.routing : &routing,
+                nullptr,
+                p.room};
     }
 };
 
