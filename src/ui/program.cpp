@@ -34,14 +34,15 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
         profile::ProfileServices{state, profile_store, dialogs, *conditions});
 
     room_watch = std::make_unique<room::RoomWatch>(microphone);
+    const auto profile_room = [this](std::string& name) -> std::optional<room::Baseline> {
+        const profile::Profile* chosen = profiles->chosen_profile();
+        if (chosen == nullptr || !chosen->room) return std::nullopt;
+        name = chosen->name;
+        return chosen->room;
+    };
     room_guard = std::make_unique<hearing::RoomGuard>(
-        hearing::RoomGuardServices{state, dialogs, languages, room_watch.get(),
-                                   [this](std::string& name) -> std::optional<room::Baseline> {
-                                       const profile::Profile* chosen = profiles->chosen_profile();
-                                       if (chosen == nullptr || !chosen->room) return std::nullopt;
-                                       name = chosen->name;
-                                       return chosen->room;
-                                   }});
+        hearing::RoomGuardServices{state, dialogs, languages, room_watch.get(), profile_room,
+                                   [this](bool german) { microphone.use_language(german); }});
 
     // The main window with its port driver component.
     small_port = std::make_unique<port::TSmallPort>(system, sound->driver_services(), port_buffer);

@@ -85,7 +85,8 @@ class Program {
     std::unique_ptr<profile::LiveConditions> conditions;
     std::unique_ptr<profile::HearingProfiles> profiles;
     // The room watch: the microphone opens only while a test runs with the settings dialog's option on.
-    platform::PulseRoomMicrophone microphone;
+    // A sink's monitor is no microphone, except as a test's room (KELVOR_ROOM_MONITOR=1).
+    platform::PulseRoomMicrophone microphone{std::getenv("KELVOR_ROOM_MONITOR") != nullptr};
     std::unique_ptr<room::RoomWatch> room_watch;
     std::unique_ptr<hearing::RoomGuard> room_guard;
     std::unique_ptr<port::TSmallPort> small_port; // the main window's port driver component

@@ -19,10 +19,11 @@ void RoomGuard::test_begins() {
     if (watching_) s_.watch->stop(); // Start again in the middle of a test
     watching_ = listening_ = false;
     s_.state.room = RoomRecord{};
+    if (s_.microphone_language) s_.microphone_language(german());
     std::string why = text_in(Text::room_silent_microphone, german());
     if (s_.watch == nullptr || !s_.watch->start(why)) {
         s_.state.room->lost = why;
-        s_.dialogs.message_box(text_in(Text::room_no_microphone, german(), {why}));
+        s_.dialogs.message_box(text_in(Text::room_watch_stops, german(), {why}));
         return;
     }
     watching_ = listening_ = true;
@@ -49,7 +50,7 @@ void RoomGuard::stop_watching(const std::string& why) {
         record.lost_freq_hz = s_.state.test_freq;
     }
     watching_ = listening_ = false;
-    s_.dialogs.message_box(text_in(Text::room_lost, german(), {why}));
+    s_.dialogs.message_box(text_in(Text::room_watch_stops, german(), {why}));
 }
 
 bool RoomGuard::tick() {

@@ -28,6 +28,8 @@ struct RoomGuardServices {
     room::RoomWatch* watch; // null: this build has no microphone
     // The chosen profile's room and its name, if it has one stored.
     std::function<std::optional<room::Baseline>(std::string& profile_name)> profile_room;
+    // Tells the microphone the language of the sentences it gives; may be empty.
+    std::function<void(bool german)> microphone_language;
 };
 
 class RoomGuard final : public RoomHooks {

@@ -225,10 +225,8 @@ namespace kelvor::settings {
       "markiert oder wiederholt)?")                                                                          \
     X(room_wait, "Wait and listen again", "Warten und erneut abhören")                                       \
     X(room_test_anyway, "Test anyway", "Trotzdem testen")                                                    \
-    X(room_no_microphone, "The room cannot be watched: %1\n\nThe test goes on without the room watch.",     \
-      "Der Raum kann nicht überwacht werden: %1\n\nDer Test läuft ohne Raumüberwachung weiter.")             \
-    X(room_lost, "The microphone went away: %1\n\nThe test goes on without the room watch.",                \
-      "Das Mikrofon ist weg: %1\n\nDer Test läuft ohne Raumüberwachung weiter.")                              \
+    X(room_watch_stops, "%1\n\nThe test goes on without the room watch.",                                       \
+      "%1\n\nDer Test läuft ohne Raumüberwachung weiter.")                                                    \
     X(room_silent_microphone, "The microphone gave no sound.", "Das Mikrofon lieferte keinen Ton.")         \
     X(room_heading_profile, "Room noise in the band, dB louder than at the profile's reference run "         \
       "(noisy: more than %1 dB)",                                                                            \

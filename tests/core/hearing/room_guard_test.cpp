@@ -66,10 +66,15 @@ struct RoomRig : testing::MessungFakes {
     FakeMicrophone mic;
     room::RoomWatch watch{mic, rate};
     std::optional<room::Baseline> profile_room;
-    RoomGuard guard{{state, asking, languages, &watch, [this](std::string& name) {
+    RoomGuard guard{{state,
+                     asking,
+                     languages,
+                     &watch,
+                     [this](std::string& name) {
                          name = "Home";
                          return profile_room;
-                     }}};
+                     },
+                     {}}};
     TMessung m{services({.dialogs = &asking, .room = &guard})};
     testing::ManualClock clock;
     testing::ManualTimers timers{clock};
@@ -153,8 +158,8 @@ TEST(RoomWatchInATest, WithoutAMicrophoneOrLosingItTheTestGoesOnAndTheReportSays
         r.timers.advance(4000);
         ASSERT_EQ(r.asking.shown.size(), 1u);
         EXPECT_EQ(
-            r.asking.shown[0].find(refused ? "The room cannot be watched: The desktop refused the microphone."
-                                           : "The microphone went away: The source went away."),
+            r.asking.shown[0].find(refused ? "The desktop refused the microphone.\n\nThe test goes on without"
+                                           : "The source went away.\n\nThe test goes on without"),
             0u);
         EXPECT_GT(r.state.test_level, 0); // the test goes on
         results::ReportOffsets offsets;
