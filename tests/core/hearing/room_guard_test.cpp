@@ -12,8 +12,6 @@
 namespace kelvor::hearing {
 namespace {
 
-constexpr int rate = 48000;
-
 // White noise at an amplitude the test sets; it can refuse to open or go away while open.
 class FakeMicrophone : public host::RoomMicrophone {
   public:
@@ -25,7 +23,7 @@ class FakeMicrophone : public host::RoomMicrophone {
     void close() override { samples_ = nullptr, lost_ = nullptr; }
     void lose(const std::string& why) { lost_(why), close(); }
     void feed(int ms) {
-        std::vector<float> block(static_cast<std::size_t>(rate / 1000 * ms));
+        std::vector<float> block(static_cast<std::size_t>(48 * ms));
         for (float& s : block)
             s = static_cast<float>(amplitude * noise_(random_));
         if (samples_) samples_(block.data(), block.size());
@@ -64,7 +62,7 @@ struct RoomRig : testing::MessungFakes {
 
     AskingDialogs asking;
     FakeMicrophone mic;
-    room::RoomWatch watch{mic, rate};
+    room::RoomWatch watch{mic}; // 48 kHz
     std::optional<room::Baseline> profile_room;
     RoomGuard guard{{state,
                      asking,
@@ -137,7 +135,6 @@ TEST(RoomWatchInATest, TheConfirmedProcedureRepeatsANoisyAscent) {
         r.mic.amplitude = loud ? 0.1 : 0.001;
         press_at(r, r.state.test_level + 4);
         r.mic.amplitude = 0.001;
-        r.timers.advance(1000);
         press_at(r, r.state.test_level + 4);
         // Quiet: the two presses agree. Loud: the first did not count, so 8 kHz is still open.
         EXPECT_EQ(r.state.test_freq, loud ? 8000 : 6000);
@@ -184,7 +181,6 @@ TEST(RoomWatchInATest, ALoudRoomBeforeTheTestAsksToWaitOrTestAnyway) {
                                    "by more than 10 dB at: 125 Hz, 250 Hz, 500 Hz, 1000 Hz, 2000 Hz, "
                                    "4000 Hz, 8000 Hz."),
             0u);
-        EXPECT_EQ(r.state.test_level, 0);
         r.timers.advance(5400); // listened again
         EXPECT_EQ(r.asking.asked.size(), 2u);
         r.timers.advance(4000);
