@@ -3,9 +3,7 @@
 // tone itself) and the real microphone and the watch must flag exactly the bursts.
 #include <unistd.h>
 
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -81,11 +79,6 @@ TEST(RoomWatchOnServer, FlagsEveryNoiseBurstAndNeitherSilenceNorTheTone) {
         testing::add_noise(room, rate, std::size_t(b.from_s * rate), std::size_t(b.to_s * rate),
                            test_hz / 1.2, test_hz * 1.2, b.level_db, 1);
     testing::add_pulse(room, rate, std::size_t(tone_from_s * rate), 16 * rate, test_hz);
-    QTemporaryDir dir;
-    QFile file(dir.filePath("room.raw"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(room.data()), qint64(room.size() * sizeof(float)));
-    file.close();
 
     PulseRoomMicrophone microphone(true);
     Tap tap(microphone);
@@ -99,7 +92,9 @@ TEST(RoomWatchOnServer, FlagsEveryNoiseBurstAndNeitherSilenceNorTheTone) {
                 our_source_outputs()[0].contains("media.name = \"Room noise\""));
     QProcess player;
     player.start("pacat", {"--playback", "--device=kelvor_room", "--raw", "--format=float32le",
-                           "--rate=48000", "--channels=1", "--latency-msec=20", file.fileName()});
+                           "--rate=48000", "--channels=1", "--latency-msec=20"});
+    player.write(reinterpret_cast<const char*>(room.data()), qint64(room.size() * sizeof(float)));
+    player.closeWriteChannel();
     std::vector<std::pair<Clock::time_point, room::NoiseWindow>> heard;
     while (player.state() != QProcess::NotRunning && !watch.lost()) {
         for (room::NoiseWindow& w : watch.take_windows())

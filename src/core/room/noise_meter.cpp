@@ -54,7 +54,7 @@ double power_gain(const Biquad& f, double w) {
 double white_share(const std::array<Biquad, 6>& band, const std::array<Biquad, 2>& notch, double low_hz,
                    double high_hz, int rate) {
     const double from = std::log(low_hz / 16), to = std::log(std::min(high_hz * 16, rate * 0.5));
-    constexpr int steps = 3000;
+    constexpr int steps = 1200;
     double with = 0, without = 0;
     for (int i = 0; i < steps; ++i) {
         const double f = std::exp(from + (to - from) * (i + 0.5) / steps);

@@ -2,11 +2,12 @@
 // The measuring behind the room watch, without threads or a microphone: samples in, completed windows out.
 //
 // Each octave band is a Butterworth high-pass at the band's lower edge followed by a low-pass at its upper
-// edge (sixth order each, 36 dB per octave), so a neighbouring band's noise reads at least ~15 dB lower.
+// edge (sixth order each, 36 dB per octave): noise filling one band reads 10 dB lower in the next, 45 dB
+// lower two bands away.
 // The test frequency is taken out of every level by two notches in cascade: deep enough that a tone
 // leaking at full scale vanishes below any microphone's own noise, a quarter of its frequency wide, so
 // that it rings out within a few tens of milliseconds after the tone switches on or off. What the notch
-// takes from a band's noise is given back by the band's measured share of white noise.
+// takes from a band's noise is given back by the share of white noise it takes there.
 //
 // A window's level is the median of its twenty 50 ms levels (the L50 of acoustics): the clicks and the
 // notch's ringing at a pulse's edges fill a few of them, never half, so they do not move it, while

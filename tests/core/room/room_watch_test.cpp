@@ -89,13 +89,5 @@ TEST(RoomWatch, LevelsOfToneAndNoiseAgainstTheRoomAsItWas) {
     }
 }
 
-TEST(RoomWatch, BaselineAtAnyPercentile) {
-    std::vector<NoiseWindow> rising;
-    for (int i = 0; i < 5; ++i)
-        rising.push_back({std::uint64_t(i), 0, std::vector<double>(7, -70.0 + i), -50.0 - i});
-    EXPECT_DOUBLE_EQ(baseline_from(rising, 90).band_db[0], -66.4); // between the ranks
-    EXPECT_DOUBLE_EQ(baseline_from(rising, 90).broadband_db, -50.4);
-}
-
 } // namespace
 } // namespace kelvor::room
