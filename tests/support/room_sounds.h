@@ -25,11 +25,17 @@ inline void add_noise(std::vector<float>& s, int rate, std::size_t from, std::si
     }
 }
 
-// Adds the test's pulse at full scale to samples [from, to): 300 ms of every 800 ms, switched hard.
-inline void add_pulse(std::vector<float>& s, int rate, std::size_t from, std::size_t to, double freq_hz) {
+inline float square_or(bool square, double x) {
+    return square ? (x < 0 ? -1.0f : 1.0f) : static_cast<float>(x);
+}
+
+// Adds the test's pulse at full scale to samples [from, to): 300 ms of every 800 ms, switched hard; a
+// sine, or the PC speaker's square wave.
+inline void add_pulse(std::vector<float>& s, int rate, std::size_t from, std::size_t to, double freq_hz,
+                      bool square = false) {
     for (std::size_t i = from; i < to && i < s.size(); ++i)
         if (const std::size_t t = (i - from) % std::size_t(rate * 8 / 10); t < std::size_t(rate * 3 / 10))
-            s[i] += static_cast<float>(std::sin(2 * std::numbers::pi * freq_hz * double(t) / rate));
+            s[i] += square_or(square, std::sin(2 * std::numbers::pi * freq_hz * double(t) / rate));
 }
 
 } // namespace kelvor::testing

@@ -41,8 +41,10 @@ class NoiseMeter {
 
     explicit NoiseMeter(int rate);
 
-    // The test frequency to filter out from the next sample on (0: none).
-    void set_tone(std::uint16_t freq_hz);
+    // The test frequency to filter out from the next sample on (0: none). A tone that is not `pure` (the
+    // PC speaker's square wave, the sound card's FM tone) has harmonics no notch takes out: while it
+    // sounds, a window's level is its sixth-quietest 50 ms level, which a pulse never reaches.
+    void set_tone(std::uint16_t freq_hz, bool pure = true);
     // Measures `count` samples; completed windows are appended to `out`.
     void feed(const float* mono, std::size_t count, std::vector<NoiseWindow>& out);
     // Forgets everything heard: the next window completes a full second from now, numbered 0.
@@ -60,6 +62,7 @@ class NoiseMeter {
     std::array<std::array<Biquad, sections>, levels> filters_{};
     std::array<Biquad, 2> notch_{};
     std::uint16_t tone_hz_ = 0;
+    bool pure_ = true;
     // What the notch leaves of white noise in each level: its power is divided by it.
     std::array<double, levels> notch_share_{};
 
