@@ -126,22 +126,14 @@ struct PulseRoomMicrophone::Stream {
         return true;
     }
 
+    // The callbacks may still run as the stream and the connection end, until the main loop stops; with
+    // `watching` off they report nothing.
     void disconnect() {
         watching = false;
-        if (stream) {
-            pa_stream_set_state_callback(stream, nullptr, nullptr);
-            pa_stream_set_read_callback(stream, nullptr, nullptr);
-            pa_stream_set_moved_callback(stream, nullptr, nullptr);
-            pa_stream_disconnect(stream);
-            pa_stream_unref(stream);
-            stream = nullptr;
-        }
-        if (context) {
-            pa_context_set_state_callback(context, nullptr, nullptr);
-            pa_context_disconnect(context);
-            pa_context_unref(context);
-            context = nullptr;
-        }
+        if (stream) pa_stream_disconnect(stream), pa_stream_unref(stream);
+        if (context) pa_context_disconnect(context), pa_context_unref(context);
+        stream = nullptr;
+        context = nullptr;
     }
 };
 

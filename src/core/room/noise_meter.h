@@ -2,11 +2,12 @@
 // The measuring behind the room watch, without threads or a microphone: samples in, completed windows out.
 //
 // Each octave band is a Butterworth high-pass at the band's lower edge followed by a low-pass at its upper
-// edge (sixth order each, 36 dB per octave), so a neighbouring band's noise reads at least ~15 dB lower.
+// edge (sixth order each, 36 dB per octave): noise filling one band reads 10 dB lower in the next, 45 dB
+// lower two bands away.
 // The test frequency is taken out of every level by two notches in cascade: deep enough that a tone
 // leaking at full scale vanishes below any microphone's own noise, a quarter of its frequency wide, so
 // that it rings out within a few tens of milliseconds after the tone switches on or off. What the notch
-// takes from a band's noise is given back by the band's measured share of white noise.
+// takes from a band's noise is given back by the share of white noise it takes there.
 //
 // A window's level is the median of its twenty 50 ms levels (the L50 of acoustics): the clicks and the
 // notch's ringing at a pulse's edges fill a few of them, never half, so they do not move it, while
@@ -40,8 +41,10 @@ class NoiseMeter {
 
     explicit NoiseMeter(int rate);
 
-    // The test frequency to filter out from the next sample on (0: none).
-    void set_tone(std::uint16_t freq_hz);
+    // The test frequency to filter out from the next sample on (0: none). A tone that is not `pure` (the
+    // PC speaker's square wave, the sound card's FM tone) has harmonics no notch takes out: while it
+    // sounds, a window's level is its sixth-quietest 50 ms level, which a pulse never reaches.
+    void set_tone(std::uint16_t freq_hz, bool pure = true);
     // Measures `count` samples; completed windows are appended to `out`.
     void feed(const float* mono, std::size_t count, std::vector<NoiseWindow>& out);
     // Forgets everything heard: the next window completes a full second from now, numbered 0.
@@ -59,6 +62,7 @@ class NoiseMeter {
     std::array<std::array<Biquad, sections>, levels> filters_{};
     std::array<Biquad, 2> notch_{};
     std::uint16_t tone_hz_ = 0;
+    bool pure_ = true;
     // What the notch leaves of white noise in each level: its power is divided by it.
     std::array<double, levels> notch_share_{};
 

@@ -74,8 +74,8 @@ struct RoomWatch::Impl {
     // The capture thread's alone while the microphone is open.
     NoiseMeter meter;
     std::vector<NoiseWindow> completed;
-    std::atomic<std::uint16_t> tone_hz{0};
-    bool running = false; // the window thread's
+    std::atomic<std::uint32_t> tone{0}; // the frequency, and above it 1 for a tone with harmonics
+    bool running = false;               // the window thread's
 
     std::mutex mutex; // guards what follows
     std::vector<NoiseWindow> windows;
@@ -83,7 +83,8 @@ struct RoomWatch::Impl {
     bool gone = false; // no Samples call counts after Lost
 
     void on_samples(const float* mono, std::size_t count) {
-        meter.set_tone(tone_hz.load(std::memory_order_relaxed));
+        const std::uint32_t tone = this->tone.load(std::memory_order_relaxed);
+        meter.set_tone(static_cast<std::uint16_t>(tone), (tone >> 16) == 0);
         meter.feed(mono, count, completed);
         if (completed.empty()) return;
         const std::lock_guard lock(mutex);
@@ -136,7 +137,11 @@ bool RoomWatch::running() const {
 }
 
 void RoomWatch::set_tone(std::uint16_t freq_hz) {
-    impl_->tone_hz.store(freq_hz, std::memory_order_relaxed);
+    set_tone(freq_hz, true);
+}
+
+void RoomWatch::set_tone(std::uint16_t freq_hz, bool pure) {
+    impl_->tone.store(freq_hz | (pure ? 0u : 1u << 16), std::memory_order_relaxed);
 }
 
 std::vector<NoiseWindow> RoomWatch::take_windows() {

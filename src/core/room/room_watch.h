@@ -61,6 +61,9 @@ class RoomWatch {
     // The test frequency now sounding (0: none). Its narrow band is filtered out of every level from the
     // next samples on, so the tone leaking from the headphones into the microphone never counts as noise.
     void set_tone(std::uint16_t freq_hz);
+    // The same for a tone with harmonics (the PC speaker, the sound card's FM tone): while it sounds,
+    // only the quiet part of each window counts, so noise must fill about three quarters of it to show.
+    void set_tone(std::uint16_t freq_hz, bool pure);
 
     // Windows completed since the last call, oldest first.
     std::vector<NoiseWindow> take_windows();
