@@ -221,7 +221,7 @@ void TMessung::record_current_point() {
 // the status bar says why.
 bool TMessung::room_tick() {
     if (!room_active_) return false;
-    const bool waiting = room_->tick();
+    const bool waiting = room_->tick(tone_.data_stream_method());
     if (waiting)
         c_.StatusBar1.caption = room_->waiting_text();
     else if (room_waiting_)

@@ -53,14 +53,14 @@ void RoomGuard::stop_watching(const std::string& why) {
     s_.dialogs.message_box(text_in(Text::room_watch_stops, german(), {why}));
 }
 
-bool RoomGuard::tick() {
+bool RoomGuard::tick(bool pure_tone) {
     if (!watching_) return false;
     if (const auto why = s_.watch->lost()) {
         stop_watching(*why);
         return false;
     }
     // The tone leaking from the headphones into the microphone never counts as noise.
-    s_.watch->set_tone(listening_ ? 0 : s_.state.test_freq);
+    s_.watch->set_tone(listening_ ? 0 : s_.state.test_freq, pure_tone);
     std::vector<room::NoiseWindow> windows = s_.watch->take_windows();
     if (listening_) {
         if (!windows.empty()) next_window_ = windows.back().index + 1;

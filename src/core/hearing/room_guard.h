@@ -44,7 +44,7 @@ class RoomGuard final : public RoomHooks {
     explicit RoomGuard(const RoomGuardServices& services) : s_(services) {}
 
     void test_begins() override;
-    bool tick() override;
+    bool tick(bool pure_tone) override;
     std::string waiting_text() const override;
     bool repeat_ascent() override;
     void ascent_over() override;

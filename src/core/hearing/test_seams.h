@@ -84,8 +84,9 @@ class RoomHooks {
     virtual ~RoomHooks() = default;
     // The automatic sequence begins: the microphone opens and the room is listened to before any tone.
     virtual void test_begins() = 0;
-    // Every tone tick of a running test. True while the test waits for the room (no tone, no rise).
-    virtual bool tick() = 0;
+    // Every tone tick of a running test; `pure_tone` while the tone is a sine (the data stream), not a
+    // tone with harmonics. True while the test waits for the room (no tone, no rise).
+    virtual bool tick(bool pure_tone) = 0;
     // The status bar's text while the test waits for the room.
     virtual std::string waiting_text() const = 0;
     // The room went over its limit in the test frequency's band during the running ascent: the confirmed
