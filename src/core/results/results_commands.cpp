@@ -132,6 +132,7 @@ bool ResultsCommands::print_results(host::PrintJob& job) {
     page.test_name = c.Testname.lines.empty() ? std::string() : c.Testname.lines.front();
     page.date = s_.calendar.short_date();
     page.table_on_own_page = c.f_extended.checked || c.f_fine.checked;
+    page.german = german_ && german_();
     page.left = picture_of(s_.li_img);
     page.right = picture_of(s_.re_img);
     const std::string error = print_report(s_.state, page, job, offsets_);

@@ -107,6 +107,11 @@ namespace kelvor::settings {
       "Sprache und die meisten Geräusche, auch laute, werden nicht gehört.")                                \
     X(grade_unilateral_plain, "One ear hears well; sounds on the other side and their direction can be missed.", \
       "Ein Ohr hört gut; Geräusche auf der anderen Seite und ihre Richtung können entgehen.")               \
+    /* The audiogram on the hearing level page of the printout */                                            \
+    X(audiogram_heading, "Audiogram (hearing level in dB HL)", "Audiogramm (Hörpegel in dB HL)")            \
+    X(audiogram_frequency, "Frequency (Hz)", "Frequenz (Hz)")                                              \
+    X(audiogram_not_reached, "not reached at the top level", "beim höchsten Pegel nicht erreicht")          \
+    X(audiogram_bands, "Grades (WHO 2021)", "Grade (WHO 2021)")                                            \
     /* Every saved test kept, and the change between them */                                                \
     X(keep_tests, "Keep every saved test", "Jeden gespeicherten Test aufbewahren")                          \
     X(kept_not_written, "The test is saved, but it could not be kept in the history: %1 (%2)",              \
