@@ -32,8 +32,9 @@ constexpr Grade band_grades[] = {Grade::normal, Grade::mild,     Grade::moderate
 constexpr int units_per_inch = 300;
 constexpr int heading_points = 8, label_points = 7, small_points = 6;
 constexpr int level_labels_width = 150; // left of the plot
-constexpr int band_labels_width = 470;  // right of the plot
-constexpr int heading_height = 70;      // the heading, then the frequency labels above the plot
+constexpr int band_labels_width = 520;  // right of the plot, clear of the symbols at its edge
+constexpr int band_labels_gap = 80;
+constexpr int heading_height = 70; // the heading, then the frequency labels above the plot
 constexpr int labels_height = 70;
 constexpr int legend_height = 150; // two rows below the plot
 constexpr int db_per_octave_width = 20;
@@ -69,7 +70,9 @@ struct Plot {
     AudiogramScale scale;
     int left = 0, top = 0, octave_width = 0;
 
-    int x(double freq_hz) const { return left + round_to_int(std::log2(freq_hz / scale.f_low_hz) * octave_width); }
+    int x(double freq_hz) const {
+        return left + round_to_int(std::log2(freq_hz / scale.f_low_hz) * octave_width);
+    }
     int y(double db_hl) const {
         return top + round_to_int((db_hl - scale.db_top) * octave_width / db_per_octave_width);
     }
@@ -92,13 +95,14 @@ void box(chart::Canvas& canvas, int x1, int y1, int x2, int y2, Rgb colour) {
 void bands(const Plot& plot, bool german, chart::Canvas& canvas) {
     int upper = plot.scale.db_top;
     for (std::size_t band = 0; band < std::size(band_grades); ++band) {
-        const int lower = band < std::size(grade_edges_db_hl) ? grade_edges_db_hl[band] : plot.scale.db_bottom;
+        const int lower =
+            band < std::size(grade_edges_db_hl) ? grade_edges_db_hl[band] : plot.scale.db_bottom;
         const Rgb tint = band == 0 ? colours::white : band_tints[(band - 1) % 2];
         const int y1 = plot.y(std::max(upper, plot.scale.db_top));
         const int y2 = plot.y(std::min(lower, plot.scale.db_bottom));
         if (band > 0) box(canvas, plot.left, y1, plot.right(), y2, tint);
         canvas.set_fill_colour(colours::white);
-        write(canvas, plot.right() + 30, (y1 + y2 - font_units(small_points)) / 2, small_points,
+        write(canvas, plot.right() + band_labels_gap, (y1 + y2 - font_units(small_points)) / 2, small_points,
               text_in(grade_name(band_grades[band]), german));
         upper = lower;
     }
@@ -110,14 +114,15 @@ void grid(const Plot& plot, chart::Canvas& canvas) {
     for (int octave = 0; octave <= plot.scale.octaves(); ++octave) {
         const double freq = plot.scale.f_low_hz * std::pow(2.0, octave);
         const int x = plot.x(freq);
-        if (octave < plot.scale.octaves()) {
-            // 750, 1500, 3000, 6000 Hz and their like: fainter, labelled smaller.
+        if (octave < plot.scale.octaves() && freq >= 500) {
+            // 750, 1500, 3000, 6000 Hz and 12000 Hz, the tests' frequencies between the octaves: fainter,
+            // labelled smaller.
             const int mid = plot.x(freq * 1.5);
             canvas.set_pen_colour(mid_octave_grey);
             canvas.line(mid, plot.top, mid, plot.bottom());
             const std::string label = std::to_string(std::lround(freq * 1.5));
-            write(canvas, mid - text_width(label, small_points) / 2, plot.top - labels_height + 10, small_points,
-                  label);
+            write(canvas, mid - text_width(label, small_points) / 2, plot.top - labels_height + 10,
+                  small_points, label);
         }
         canvas.set_pen_colour(grid_grey);
         canvas.line(x, plot.top, x, plot.bottom());
@@ -227,12 +232,15 @@ std::vector<AudiogramPoint> audiogram_points(const hearing::TestState& state, st
     return points;
 }
 
-AudiogramScale audiogram_scale(const std::vector<AudiogramPoint>& left, const std::vector<AudiogramPoint>& right) {
+AudiogramScale audiogram_scale(const std::vector<AudiogramPoint>& left,
+                               const std::vector<AudiogramPoint>& right) {
     AudiogramScale scale;
     for (const auto* points : {&left, &right})
         for (const AudiogramPoint& p : *points) {
-            while (p.freq_hz < scale.f_low_hz) scale.f_low_hz /= 2;
-            while (p.freq_hz > scale.f_high_hz) scale.f_high_hz *= 2;
+            while (p.freq_hz < scale.f_low_hz)
+                scale.f_low_hz /= 2;
+            while (p.freq_hz > scale.f_high_hz)
+                scale.f_high_hz *= 2;
             scale.db_top = std::min(scale.db_top, floor_to_10(p.db_hl));
             // An arrow reaches about 10 dB below its symbol.
             scale.db_bottom = std::max(scale.db_bottom, ceil_to_10(p.db_hl + (p.not_reached ? 10 : 0)));
@@ -249,8 +257,8 @@ void draw_audiogram(const hearing::TestState& state, const host::PrintRect& area
     const int plot_width = area.right - area.left - level_labels_width - band_labels_width;
     const int plot_height = area.bottom - area.top - heading_height - labels_height - legend_height;
     const int range_db = plot.scale.db_bottom - plot.scale.db_top;
-    plot.octave_width =
-        std::max(1, std::min(plot_width / plot.scale.octaves(), plot_height * db_per_octave_width / range_db));
+    plot.octave_width = std::max(
+        1, std::min(plot_width / plot.scale.octaves(), plot_height * db_per_octave_width / range_db));
     plot.left = area.left + level_labels_width;
     plot.top = area.top + heading_height + labels_height;
 
@@ -259,8 +267,8 @@ void draw_audiogram(const hearing::TestState& state, const host::PrintRect& area
     bands(plot, german, canvas);
     grid(plot, canvas);
     canvas.set_fill_colour(colours::white);
-    write(canvas, plot.right() + 30, plot.top - labels_height, label_points,
-          text_in(Text::audiogram_frequency, german));
+    const std::string frequency = text_in(Text::audiogram_frequency, german);
+    write(canvas, plot.right() - text_width(frequency, label_points), area.top, label_points, frequency);
     ear(plot, right, true, canvas);
     ear(plot, left, false, canvas);
     legend(plot, german, canvas);

@@ -31,7 +31,8 @@ struct AudiogramScale {
 
     int octaves() const;
 };
-AudiogramScale audiogram_scale(const std::vector<AudiogramPoint>& left, const std::vector<AudiogramPoint>& right);
+AudiogramScale audiogram_scale(const std::vector<AudiogramPoint>& left,
+                               const std::vector<AudiogramPoint>& right);
 
 // The smallest box (device units at 300 dots per inch) the chart with its labels and legend is drawn in.
 inline constexpr int audiogram_min_height = 1000;

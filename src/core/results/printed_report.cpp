@@ -90,7 +90,7 @@ constexpr int hl_number_gap = 120;         // between the tables and the hearing
 // The audiogram below both, across the page and down to the footer.
 constexpr int audiogram_gap = 100;
 constexpr int audiogram_x = header_site_x, audiogram_right = 2250;
-constexpr int audiogram_bottom = footer_y - 80;
+constexpr int audiogram_bottom = footer_y - 100;
 constexpr int audiogram_own_page_y = table_y_own_page - 300;
 
 // A page of its own, only while a profile is chosen: each ear's hearing levels in dB HL and the

@@ -40,13 +40,13 @@ TEST(ClinicalAudiogram, SymbolsArrowsLinesAndBands) {
         std::uint16_t freq;
         double level;
         int x, y;
-    } points[] = {{true, 1000, 0, 450, 190},   {true, 2000, 48, 550, 430}, {true, 4000, 40, 650, 390},
-                  {false, 500, 20, 350, 290},  {false, 1000, 25, 450, 315}, {false, 250, -5, 250, 165}};
+    } points[] = {{true, 1000, 0, 450, 190},  {true, 2000, 48, 550, 430},  {true, 4000, 40, 650, 390},
+                  {false, 500, 20, 350, 290}, {false, 1000, 25, 450, 315}, {false, 250, -5, 250, 165}};
     for (const auto& p : points)
-        hearing::set_result_entry(p.right ? state.results_re : state.results_li, hearing::freq_to_index(p.freq),
-                                  p.freq, p.level);
+        hearing::set_result_entry(p.right ? state.results_re : state.results_li,
+                                  hearing::freq_to_index(p.freq), p.freq, p.level);
     testing::RecordingCanvas canvas;
-    draw_audiogram(state, {0, 0, 1220, 1690}, false, canvas);
+    draw_audiogram(state, {0, 0, 1270, 1690}, false, canvas);
     const auto& ops = canvas.ops;
 
     for (const auto& p : points) {
