@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -267,7 +268,9 @@ void MessungWindow::build_menu() {
 
 namespace {
 constexpr int levels_panel_lines = 10;
-}
+constexpr int levels_panel_lines_max = 16; // beyond that the panel scrolls down
+constexpr int levels_panel_margin = 12;
+} // namespace
 
 void MessungWindow::add_profiles(profile::HearingProfiles& profiles, const CommandTable& commands) {
     profile::ProfileControls& p = profiles.controls();
@@ -280,11 +283,12 @@ void MessungWindow::add_profiles(profile::HearingProfiles& profiles, const Comma
     binding_.bind_lines(p.Hearing_Levels, levels, [&profiles] { return profiles.status_lines(); },
                         {.place = false});
     levels->setReadOnly(true);
-    levels->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // Fixed columns: a frequency over each ear's hearing level; below them the hearing number, its grade
-    // and what stands beside it.
+    // Fixed columns: a frequency over each ear's hearing level (the core breaks a wide table into blocks);
+    // below them the hearing number, its grade and what stands beside it, wrapped at the panel's edge.
+    levels->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     levels->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    levels->setFixedHeight(levels->fontMetrics().lineSpacing() * levels_panel_lines + 12);
+    levels->setFixedHeight(levels->fontMetrics().lineSpacing() * levels_panel_lines + levels_panel_margin);
+    levels_text_ = levels;
     levels_panel_->setWidget(levels);
     addDockWidget(Qt::BottomDockWidgetArea, levels_panel_);
     levels_panel_->hide(); // until a profile is chosen
@@ -292,6 +296,23 @@ void MessungWindow::add_profiles(profile::HearingProfiles& profiles, const Comma
 
     binding_.connect_commands(commands, runner_);
     sync();
+}
+
+// The panel grows with its wrapped lines (the window with it), up to a limit; it never shrinks below
+// the ten lines it opens with.
+void MessungWindow::fit_levels_panel(bool resize_window) {
+    const QFontMetrics metrics(levels_text_->font());
+    const int room = std::max(1, client_->width() - 2 * levels_panel_margin -
+                                     levels_text_->verticalScrollBar()->sizeHint().width());
+    int rows = 0;
+    for (const QString& line : levels_text_->toPlainText().split(QLatin1Char('\n')))
+        rows += std::max(1, (metrics.horizontalAdvance(line) + room - 1) / room);
+    rows = std::clamp(rows, levels_panel_lines, levels_panel_lines_max);
+    const int height = metrics.lineSpacing() * rows + levels_panel_margin;
+    const int grow = height - levels_text_->minimumHeight();
+    if (grow == 0) return;
+    levels_text_->setFixedHeight(height);
+    if (resize_window && !isMaximized() && !isFullScreen()) resize(width(), this->height() + grow);
 }
 
 // The window grows by the panel and shrinks back when it goes, so the controls above keep the room their
@@ -350,8 +371,12 @@ void MessungWindow::sync() {
     const bool panel_was_shown = levels_panel_ != nullptr && !levels_panel_->isHidden();
     binding_.mirror();
     show_status_text();
-    if (levels_panel_ != nullptr && levels_panel_->isHidden() == panel_was_shown)
-        grow_by_levels_panel(!panel_was_shown);
+    if (levels_panel_ == nullptr) return;
+    // The window shrinks by the panel as it was, and grows by the panel as it now is.
+    const bool shown = !levels_panel_->isHidden();
+    if (panel_was_shown && !shown) grow_by_levels_panel(false);
+    fit_levels_panel(panel_was_shown && shown);
+    if (!panel_was_shown && shown) grow_by_levels_panel(true);
 }
 
 } // namespace kelvor::ui

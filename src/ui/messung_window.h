@@ -19,6 +19,7 @@ class QAbstractButton;
 class QCloseEvent;
 class QDockWidget;
 class QLabel;
+class QPlainTextEdit;
 class QStatusBar;
 class QTimer;
 
@@ -89,6 +90,7 @@ class MessungWindow : public QMainWindow {
     void place_status_bar();
     void show_status_text();
     void grow_by_levels_panel(bool shown);
+    void fit_levels_panel(bool resize_window);
 
     hearing::TMessung& m_;
     hearing::MessungControls& c_;
@@ -106,6 +108,7 @@ class MessungWindow : public QMainWindow {
     const Control* hovered_ = nullptr; // the control whose hint the status bar shows
     std::map<const Control*, QMenu*> menus_; // by their titles
     QDockWidget* levels_panel_ = nullptr;
+    QPlainTextEdit* levels_text_ = nullptr;
     bool closed_ = false;
 };
 
