@@ -31,6 +31,7 @@ HistoryWindow::HistoryWindow(history::KeptTestsWindow& logic, HandlerRunner& run
     auto* change = new QPlainTextEdit(this);
     change->setReadOnly(true);
     change->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    change->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     binding_.bind(c.Kept_Change, change, in_layout);
 
     auto* close = new QPushButton(this);
@@ -38,8 +39,8 @@ HistoryWindow::HistoryWindow(history::KeptTestsWindow& logic, HandlerRunner& run
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
-    layout->addWidget(list, 3);
-    layout->addWidget(change, 2);
+    layout->addWidget(list, 1);
+    layout->addWidget(change, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(close);

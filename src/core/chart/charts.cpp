@@ -52,23 +52,29 @@ void Charts::draw_beside(std::int8_t ear) {
     TOhrGraph& g = graph(ear);
     chart::draw_line(g, ear == hearing::ear_left ? beside_->left : beside_->right, kept_light_blue, test_.f_min,
                      test_.f_max);
-    // The legend sits in the margin below the plot, left of the ear's name: a stroke of each pen and
-    // what it stands for. The surface's fill colour and font size are left as they were: the marks and
-    // texts drawn later take them over.
+    // The legend sits in the margin below the plot, under the lowest level's label and left of the ear's
+    // name, in a smaller type so that two rows fit the smallest chart: a stroke of each pen and what it
+    // stands for. The surface's fill
+    // colour and font size are left as they were: the marks and texts drawn later take them over.
     Canvas& c = g.canvas();
     const Rgb fill = c.fill_colour();
-    c.set_fill_colour(colours::margin_grey);
+    const int font_size = c.font_size();
     const double scale = state_.Chart_scale;
-    const Px x = to_px(6 * scale);
-    const Px stroke = to_px(16 * scale);
-    const Px row = to_px(13 * scale);
-    Px y = to_px(g.Py_max) + to_px(5 * scale);
+    c.set_fill_colour(colours::margin_grey);
+    c.set_font_size(to_px(5 * scale));
+    const Px x = to_px(4 * scale);
+    const Px stroke = to_px(12 * scale);
+    const Px row = to_px(8 * scale);
+    Px y = to_px(g.Py_max) + to_px(6 * scale);
     for (const auto& [colour, label] : {std::pair{colours::blue, &beside_->current_label},
                                         std::pair{kept_light_blue, &beside_->kept_label}}) {
         g.line_px(x, x + stroke, y + row / 2, y + row / 2, 2, colour);
-        g.text_px(x + stroke + to_px(4 * scale), y, *label);
+        g.text_px(x + stroke + to_px(3 * scale), y, *label);
         y += row;
     }
+    c.set_font_size(font_size);
+    // The lower row's background may reach the frame on the smallest chart: the frame stays whole.
+    g.draw_border();
     c.set_fill_colour(fill);
 }
 

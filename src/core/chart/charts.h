@@ -43,7 +43,7 @@ struct BesideCurves {
     hearing::TEarResult left;
     hearing::TEarResult right;
     std::string current_label; // "this test"
-    std::string kept_label;    // "kept 2026-12-11 12:33"
+    std::string kept_label;    // when it was taken: "2026-12-11 12:33"
 };
 
 class Charts : public hearing::ChartControl {

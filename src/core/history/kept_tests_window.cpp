@@ -11,7 +11,7 @@ using settings::text_in;
 
 namespace {
 
-constexpr Bounds first_bounds{80, 80, 720, 400};
+constexpr Bounds first_bounds{80, 80, 720, 460};
 
 hearing::TEarResult record_of(const std::vector<KeptPoint>& ear) {
     hearing::TEarResult record;
@@ -84,7 +84,7 @@ void KeptTestsWindow::use_language(bool german) {
     if (auto beside = s_.charts.beside(); beside && test_of(c_.Kept_List.chosen)) {
         const KeptTest& t = kept_.tests[*test_of(c_.Kept_List.chosen)];
         beside->current_label = text_in(Text::beside_current, german);
-        beside->kept_label = text_in(Text::beside_kept, german, {kept_cells(t, german).when});
+        beside->kept_label = kept_cells(t, german).when;
         s_.charts.show_beside(std::move(beside));
     }
 }
@@ -100,11 +100,19 @@ void KeptTestsWindow::fill() {
     if (kept_.tests.empty()) {
         change.emplace_back(text_in(Text::kept_none, german_));
     } else {
-        // The chosen test, or the latest while none is.
-        const std::size_t at = test_of(c_.Kept_List.chosen).value_or(kept_.tests.size() - 1);
-        change.push_back(text_in(Text::kept_change_of, german_, {kept_cells(kept_.tests[at], german_).when}));
-        for (std::string& line : comparison_lines(compare_at(kept_.tests, at), german_))
-            change.push_back(std::move(line));
+        // The latest test's change first: is the hearing getting worse? Then the chosen one's, if another.
+        const std::size_t latest = kept_.tests.size() - 1;
+        const std::size_t chosen = test_of(c_.Kept_List.chosen).value_or(latest);
+        auto add = [&](std::size_t at) {
+            change.push_back(text_in(Text::kept_change_of, german_, {kept_cells(kept_.tests[at], german_).when}));
+            for (std::string& line : comparison_lines(compare_at(kept_.tests, at), german_))
+                change.push_back(std::move(line));
+        };
+        add(latest);
+        if (chosen != latest) {
+            change.emplace_back();
+            add(chosen);
+        }
     }
     if (!kept_.errors.empty()) {
         change.emplace_back();
@@ -121,7 +129,7 @@ void KeptTestsWindow::draw_chosen() {
         const KeptTest& t = kept_.tests[*at];
         s_.charts.show_beside(chart::BesideCurves{
             record_of(t.left), record_of(t.right), text_in(Text::beside_current, german_),
-            text_in(Text::beside_kept, german_, {kept_cells(t, german_).when})});
+            kept_cells(t, german_).when});
     }
     if (s_.redraw) s_.redraw();
 }

@@ -147,7 +147,6 @@ namespace kelvor::settings {
     X(kept_change, "Change per ear", "Änderung je Ohr")                                                     \
     X(kept_close, "Close", "Schließen")                                                                      \
     X(beside_current, "this test", "dieser Test")                                                            \
-    X(beside_kept, "kept %1", "aufbewahrt %1")                                                               \
     /* Hearing level profiles: their messages */                                                             \
     X(profiles_unreadable,                                                                                   \
       "These hearing level profiles could not be read and are left out (the files stay as they are):%1",     \
