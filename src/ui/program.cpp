@@ -51,7 +51,7 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
                                  dialogs, printer, calendar, *capture, [this] { messung->FormResize(); }});
     results->keep_tests_in(kept_tests, [this] { return languages.german(); });
     kept_tests_logic = std::make_unique<history::KeptTestsWindow>(
-        history::KeptTestsServices{kept_tests, *charts, [this] { messung->FormResize(); }});
+        history::KeptTestsServices{kept_tests, state, *charts, [this] { messung->FormResize(); }});
     kept_tests_logic->use_language(languages.german());
     messung->kept_tests_language_with([this](bool german) { kept_tests_logic->use_language(german); });
     // Inside the menu command's handler: the mirroring after it shows the window.

@@ -821,7 +821,7 @@ TEST(MessungWindow, KeptTestsListedDrawnOnTheChartsAndALossCalledWorthARetest) {
                                 calendar, capture, [&rig] { rig.m.FormResize(); }}};
     results = &r;
     r.keep_tests_in(kept, [] { return false; });
-    history::KeptTestsWindow logic({kept, rig.charts, [&rig] { rig.m.FormResize(); }});
+    history::KeptTestsWindow logic({kept, rig.state, rig.charts, [&rig] { rig.m.FormResize(); }});
     HistoryWindow view(logic, rig.runner, rig.window.get());
     rig.m.show_kept_tests_with([&logic] { logic.show(); });
     rig.m.kept_tests_language_with([&logic](bool german) { logic.use_language(german); });

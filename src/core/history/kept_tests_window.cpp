@@ -71,7 +71,6 @@ void KeptTestsWindow::Kept_CloseClick() {
 void KeptTestsWindow::use_language(bool german) {
     german_ = german;
     c_.Kept_Tests_Form.caption = text_in(Text::kept_window, german);
-    c_.Kept_Intro.caption = text_in(Text::kept_window_intro, german);
     c_.Kept_Close.caption = text_in(Text::kept_close, german);
     c_.Kept_List.description = text_in(Text::kept_window, german);
     c_.Kept_Change.description = text_in(Text::kept_change, german);
@@ -90,6 +89,10 @@ void KeptTestsWindow::use_language(bool german) {
 }
 
 void KeptTestsWindow::fill() {
+    // Without a profile the tests taken now have no hearing number: the window says so at its top.
+    c_.Kept_Intro.caption = text_in(Text::kept_window_intro, german_);
+    if (!s_.state.normals.profile_chosen())
+        c_.Kept_Intro.caption += std::string("\n") + text_in(Text::number_needs_profile, german_);
     std::vector<std::string>& rows = c_.Kept_List.lines;
     rows = {text_in(Text::kept_draw_none, german_)};
     for (auto t = kept_.tests.rbegin(); t != kept_.tests.rend(); ++t)

@@ -28,6 +28,7 @@ struct KeptTestsControls {
 
 struct KeptTestsServices {
     host::ProfileStore& folder;
+    const hearing::TestState& state; // whether a profile is chosen now
     chart::Charts& charts;
     std::function<void()> redraw; // both charts at the window's size
 };

@@ -82,7 +82,7 @@ TEST(CommandTable, EveryControlOfEachWindowRunsOneCommandOrNone) {
     testing::MemoryStore kept;
     testing::RecordingImage li{240, 160}, re{240, 160};
     chart::Charts charts{li, re, main.state};
-    history::KeptTestsWindow history{{kept, charts, {}}};
+    history::KeptTestsWindow history{{kept, main.state, charts, {}}};
     expect_one_command_each(history.controls(), history::kept_tests_commands(history),
                             {"Kept_Tests_Form", "Kept_Intro", "Kept_Change"});
 }

@@ -140,9 +140,10 @@ TEST(KeptTests, TheWindowListsComparesAndDrawsTheChosenTest) {
     testing::RecordingImage li{240, 160}, re{240, 160};
     chart::Charts charts{li, re, state};
     int redraws = 0;
-    KeptTestsWindow w({folder, charts, [&] { ++redraws; }});
+    KeptTestsWindow w({folder, state, charts, [&] { ++redraws; }});
     const KeptTestsControls& c = w.controls();
     w.show();
+    EXPECT_TRUE(c.Kept_Intro.caption.ends_with("\nHearing number: needs a hearing level profile (dB HL)"));
     EXPECT_TRUE(c.Kept_Tests_Form.visible);
     ASSERT_EQ(c.Kept_List.lines.size(), 5u);
     EXPECT_EQ(c.Kept_List.lines[1], "2026-01-01 10:00\tHD\t14\t14\tnormal hearing\t");
