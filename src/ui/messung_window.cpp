@@ -298,9 +298,11 @@ void MessungWindow::add_profiles(profile::HearingProfiles& profiles, const Comma
     sync();
 }
 
-// The panel grows with its wrapped lines (the window with it), up to a limit; it never shrinks below
-// the ten lines it opens with.
-void MessungWindow::fit_levels_panel(bool resize_window) {
+// The panel grows with its wrapped lines, up to a limit, and never shrinks below the ten lines it opens
+// with. The window grows by the panel while it shows and shrinks back when it goes, so the controls above
+// keep the room their layout was made for. The window's growth is kept count of, so it shrinks back by
+// exactly what it grew.
+void MessungWindow::fit_levels_panel() {
     const QFontMetrics metrics(levels_text_->font());
     const int room = std::max(1, client_->width() - 2 * levels_panel_margin -
                                      levels_text_->verticalScrollBar()->sizeHint().width());
@@ -308,19 +310,14 @@ void MessungWindow::fit_levels_panel(bool resize_window) {
     for (const QString& line : levels_text_->toPlainText().split(QLatin1Char('\n')))
         rows += std::max(1, (metrics.horizontalAdvance(line) + room - 1) / room);
     rows = std::clamp(rows, levels_panel_lines, levels_panel_lines_max);
-    const int height = metrics.lineSpacing() * rows + levels_panel_margin;
-    const int grow = height - levels_text_->minimumHeight();
-    if (grow == 0) return;
-    levels_text_->setFixedHeight(height);
-    if (resize_window && !isMaximized() && !isFullScreen()) resize(width(), this->height() + grow);
-}
+    const int text_height = metrics.lineSpacing() * rows + levels_panel_margin;
+    if (levels_text_->minimumHeight() != text_height) levels_text_->setFixedHeight(text_height);
 
-// The window grows by the panel and shrinks back when it goes, so the controls above keep the room their
-// layout was made for.
-void MessungWindow::grow_by_levels_panel(bool shown) {
-    if (isMaximized() || isFullScreen()) return;
-    const int height = levels_panel_->sizeHint().height();
-    resize(width(), this->height() + (shown ? height : -height));
+    const int wanted = levels_panel_->isHidden() ? 0 : levels_panel_->sizeHint().height();
+    if (wanted == levels_grown_ || isMaximized() || isFullScreen()) return;
+    const int by = wanted - levels_grown_;
+    levels_grown_ = wanted;
+    resize(width(), height() + by);
 }
 
 // ---------------------------------------------------------------- events
@@ -368,15 +365,14 @@ void MessungWindow::show_status_text() {
 }
 
 void MessungWindow::sync() {
-    const bool panel_was_shown = levels_panel_ != nullptr && !levels_panel_->isHidden();
+    // Showing the panel resizes the client area, whose handler mirrors again inside this mirroring; the
+    // window is fitted to the panel once, by the outer one, when the layout has settled.
+    const bool outer = !syncing_;
+    syncing_ = true;
     binding_.mirror();
     show_status_text();
-    if (levels_panel_ == nullptr) return;
-    // The window shrinks by the panel as it was, and grows by the panel as it now is.
-    const bool shown = !levels_panel_->isHidden();
-    if (panel_was_shown && !shown) grow_by_levels_panel(false);
-    fit_levels_panel(panel_was_shown && shown);
-    if (!panel_was_shown && shown) grow_by_levels_panel(true);
+    if (outer && levels_panel_ != nullptr) fit_levels_panel();
+    if (outer) syncing_ = false;
 }
 
 } // namespace kelvor::ui

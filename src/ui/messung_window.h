@@ -89,8 +89,7 @@ class MessungWindow : public QMainWindow {
     void run(void (hearing::TMessung::*handler)());
     void place_status_bar();
     void show_status_text();
-    void grow_by_levels_panel(bool shown);
-    void fit_levels_panel(bool resize_window);
+    void fit_levels_panel();
 
     hearing::TMessung& m_;
     hearing::MessungControls& c_;
@@ -109,6 +108,8 @@ class MessungWindow : public QMainWindow {
     std::map<const Control*, QMenu*> menus_; // by their titles
     QDockWidget* levels_panel_ = nullptr;
     QPlainTextEdit* levels_text_ = nullptr;
+    int levels_grown_ = 0; // what the window has grown by for the panel
+    bool syncing_ = false;
     bool closed_ = false;
 };
 
