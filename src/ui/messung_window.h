@@ -104,7 +104,7 @@ class MessungWindow : public QMainWindow {
     QLabel* status_text_ = nullptr;
     QTimer* timer1_ = nullptr;
     QTimer* timer2_ = nullptr;
-    const Control* hovered_ = nullptr; // the control whose hint the status bar shows
+    const Control* hovered_ = nullptr;       // the control whose hint the status bar shows
     std::map<const Control*, QMenu*> menus_; // by their titles
     QDockWidget* levels_panel_ = nullptr;
     QPlainTextEdit* levels_text_ = nullptr;

@@ -745,30 +745,41 @@ TEST(MessungWindow, ProfileControlsJoinTheOptionsMenuAndTheWindowsFoot) {
     EXPECT_EQ(rig.window->height(), height);
 }
 
+// The profile "HD", with a 10 dB reference on both ears at each of `freqs`, in the window and chosen.
+struct ChosenProfile {
+    ChosenProfile(WindowRig& rig, std::initializer_list<std::uint16_t> freqs)
+        : prompt(rig.runner, rig.window.get()), profiles({rig.state, store, rig.dialogs, conditions}),
+          commands(profiles, rig.m, prompt) {
+        profile::Profile p;
+        p.name = "HD";
+        p.conditions = {"data stream", 100, "sink-a", 60, std::nullopt, false, "09.12.2026"};
+        for (const std::uint16_t freq : freqs) {
+            profile::add_run(p.left[hearing::freq_to_index(freq)], 10);
+            profile::add_run(p.right[hearing::freq_to_index(freq)], 10);
+        }
+        store.files.contents["HD.profile"] = profile::profile_text(p);
+        rig.window->add_profiles(profiles, profile::profile_commands(commands));
+        rig.runner.run([this] {
+            profiles.load();
+            profiles.choose(1);
+        });
+    }
+    testing::MemoryStore store;
+    testing::SameConditions conditions;
+    QtNamePrompt prompt;
+    profile::HearingProfiles profiles;
+    profile::ProfileCommands commands;
+};
+
 // With a profile the panel shows the hearing number and the grade under the table; the options menu's
 // "Keep every saved test" is a check mark, off at start. KELVOR_RENDER_DIR keeps a picture of the panel.
 TEST(MessungWindow, HearingNumberInThePanelAndTheKeepItem) {
     WindowRig rig;
-    testing::MemoryStore store;
-    profile::Profile p;
-    p.name = "HD";
-    p.conditions = {"data stream", 100, "sink-a", 60, std::nullopt, false, "09.12.2026"};
     for (const std::uint16_t freq : {500, 1000, 2000, 4000}) {
-        profile::add_run(p.left[hearing::freq_to_index(freq)], 10);
-        profile::add_run(p.right[hearing::freq_to_index(freq)], 10);
         hearing::set_result_entry(rig.state.results_li, hearing::freq_to_index(freq), freq, 35);
         hearing::set_result_entry(rig.state.results_re, hearing::freq_to_index(freq), freq, 48);
     }
-    store.files.contents["HD.profile"] = profile::profile_text(p);
-    testing::SameConditions conditions;
-    QtNamePrompt prompt(rig.runner, rig.window.get());
-    profile::HearingProfiles profiles({rig.state, store, rig.dialogs, conditions});
-    profile::ProfileCommands commands(profiles, rig.m, prompt);
-    rig.window->add_profiles(profiles, profile::profile_commands(commands));
-    rig.runner.run([&profiles] {
-        profiles.load();
-        profiles.choose(1);
-    });
+    ChosenProfile profile(rig, {500, 1000, 2000, 4000});
     const QString text = rig.find<QPlainTextEdit>("Hearing_Levels")->toPlainText();
     EXPECT_TRUE(text.contains("Left ear: 25 dB HL")) << text.toStdString();
     EXPECT_TRUE(text.contains("Right ear: more than 38 dB HL; not reached: 500 Hz more than 38 dB HL"));
@@ -787,7 +798,6 @@ TEST(MessungWindow, HearingNumberInThePanelAndTheKeepItem) {
     EXPECT_TRUE(keep->isChecked());
 }
 
-
 // Three saved tests kept with a profile, the third with 15 dB lost at 4 kHz: the window of kept tests
 // lists them newest first and calls that a change worth a retest; the test chosen is drawn on both
 // charts in the lighter pen, and choosing none gives back the charts pixel for pixel.
@@ -795,30 +805,13 @@ TEST(MessungWindow, HearingNumberInThePanelAndTheKeepItem) {
 TEST(MessungWindow, KeptTestsListedDrawnOnTheChartsAndALossCalledWorthARetest) {
     results::ResultsCommands* results = nullptr;
     WindowRig rig({{"speichern", [&results] { results->speichernClick(); }}});
-    testing::MemoryStore profile_store, kept;
-    profile::Profile p;
-    p.name = "HD";
-    p.conditions = {"data stream", 100, "sink-a", 60, std::nullopt, false, "09.12.2026"};
-    constexpr std::uint16_t freqs[] = {500, 1000, 2000, 3000, 4000, 6000};
-    for (const std::uint16_t freq : freqs) {
-        profile::add_run(p.left[hearing::freq_to_index(freq)], 10);
-        profile::add_run(p.right[hearing::freq_to_index(freq)], 10);
-    }
-    profile_store.files.contents["HD.profile"] = profile::profile_text(p);
-    testing::SameConditions conditions;
-    QtNamePrompt prompt(rig.runner, rig.window.get());
-    profile::HearingProfiles profiles({rig.state, profile_store, rig.dialogs, conditions});
-    profile::ProfileCommands commands(profiles, rig.m, prompt);
-    rig.window->add_profiles(profiles, profile::profile_commands(commands));
-    rig.runner.run([&] {
-        profiles.load();
-        profiles.choose(1);
-    });
+    ChosenProfile profile(rig, {500, 1000, 2000, 3000, 4000, 6000});
+    testing::MemoryStore kept;
     testing::FakePrintJob printer;
     testing::FakeCalendar calendar;
     testing::FakeWindowCapture capture;
-    results::ResultsCommands r{{rig.state, rig.c, rig.charts, *rig.li, *rig.re, rig.files, rig.dialogs, printer,
-                                calendar, capture, [&rig] { rig.m.FormResize(); }}};
+    results::ResultsCommands r{{rig.state, rig.c, rig.charts, *rig.li, *rig.re, rig.files, rig.dialogs,
+                                printer, calendar, capture, [&rig] { rig.m.FormResize(); }}};
     results = &r;
     r.keep_tests_in(kept, [] { return false; });
     history::KeptTestsWindow logic({kept, rig.state, rig.charts, [&rig] { rig.m.FormResize(); }});
@@ -828,20 +821,23 @@ TEST(MessungWindow, KeptTestsListedDrawnOnTheChartsAndALossCalledWorthARetest) {
 
     rig.action("Keep_Tests")->trigger();
     QCoreApplication::processEvents();
-    for (const auto& [when, at_4k] : {std::pair{"2024-03-01T09:00:00+01:00", 30},
-                                      std::pair{"2025-03-01T09:00:00+01:00", 32},
-                                      std::pair{"2026-03-01T09:00:00+01:00", 47}}) {
+    for (const auto& [when, at_4k] :
+         {std::pair{"2024-03-01T09:00:00+01:00", 30}, std::pair{"2025-03-01T09:00:00+01:00", 32},
+          std::pair{"2026-03-01T09:00:00+01:00", 47}}) {
         calendar.date_time = when;
-        for (const std::uint16_t freq : freqs)
+        for (const std::uint16_t freq : {500, 1000, 2000, 3000, 4000, 6000})
             for (auto* record : {&rig.state.results_li, &rig.state.results_re})
-                hearing::set_result_entry(*record, hearing::freq_to_index(freq), freq, freq == 4000 ? at_4k : 30);
+                hearing::set_result_entry(*record, hearing::freq_to_index(freq), freq,
+                                          freq == 4000 ? at_4k : 30);
         click(rig.find("speichern"));
     }
     ASSERT_EQ(kept.files.contents.size(), 3u);
     QCoreApplication::processEvents();
     rig.runner.run([&rig] { rig.m.FormResize(); });
     // What the chart shows (beyond its size the surface keeps what earlier, larger drawings left).
-    auto shown = [](const ChartImage& chart) { return chart.image().copy(0, 0, chart.width(), chart.height()); };
+    auto shown = [](const ChartImage& chart) {
+        return chart.image().copy(0, 0, chart.width(), chart.height());
+    };
     const QImage before = shown(*rig.li);
 
     rig.action("Kept_Tests_List")->trigger();
@@ -864,11 +860,13 @@ TEST(MessungWindow, KeptTestsListedDrawnOnTheChartsAndALossCalledWorthARetest) {
                 n += image.pixel(x, y) == qRgb(120, 150, 255);
         return n;
     };
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(3)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(3)).center());
     EXPECT_GT(light_pixels(rig.li->image()), 60);
     EXPECT_GT(light_pixels(rig.re->image()), 60);
     EXPECT_TRUE(change().contains("\n\nChange of the test of 2024-03-01 09:00")) << change().toStdString();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(0)).center());
     EXPECT_EQ(shown(*rig.li), before);
     click(view.findChild<QPushButton*>("Kept_Close"));
     EXPECT_FALSE(view.isVisible());
@@ -877,7 +875,8 @@ TEST(MessungWindow, KeptTestsListedDrawnOnTheChartsAndALossCalledWorthARetest) {
     if (const QByteArray dir = qgetenv("KELVOR_RENDER_DIR"); !dir.isEmpty()) {
         rig.action("Kept_Tests_List")->trigger();
         QCoreApplication::processEvents();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(2)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->topLevelItem(2)).center());
         ASSERT_TRUE(rig.window->grab().save(QString("%1/kept-tests-charts-small-en.png").arg(dir)));
         // The client area above the hearing level panel in the shape of the first layout, enlarged.
         rig.set_client_size(900, 614 + rig.find("Hearing_Levels_Panel")->height());

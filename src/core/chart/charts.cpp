@@ -50,8 +50,8 @@ void Charts::clear_chart(std::int8_t ear, int index_max) {
 
 void Charts::draw_beside(std::int8_t ear) {
     TOhrGraph& g = graph(ear);
-    chart::draw_line(g, ear == hearing::ear_left ? beside_->left : beside_->right, kept_light_blue, test_.f_min,
-                     test_.f_max);
+    chart::draw_line(g, ear == hearing::ear_left ? beside_->left : beside_->right, kept_light_blue,
+                     test_.f_min, test_.f_max);
     // The legend sits in the margin below the plot, under the lowest level's label and left of the ear's
     // name, in a smaller type so that two rows fit the smallest chart: a stroke of each pen and what it
     // stands for. The surface's fill

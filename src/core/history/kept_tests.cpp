@@ -129,7 +129,8 @@ std::string verdict_shown(const std::string& stored, bool german) {
                              : word == "check"  ? Text::verdict_check
                                                 : Text::verdict_unreliable;
         out += (out.empty() ? "" : ", ") +
-               std::string(text_in(item.starts_with("left") ? Text::ear_left_word : Text::ear_right_word, german)) +
+               std::string(
+                   text_in(item.starts_with("left") ? Text::ear_left_word : Text::ear_right_word, german)) +
                ": " + text_in(verdict, german);
         from = end + 2;
     }
@@ -274,7 +275,8 @@ std::vector<std::string> comparison_lines(const Comparison& c, bool german) {
         lines.push_back(text_in(Text::number_needs_profile, german));
         lines.push_back(text_in(Text::change_needs_profile, german));
     } else if (c.compared < 2) {
-        lines.push_back(text_in(c.same_profile > 1 ? Text::change_is_baseline : Text::change_too_few, german));
+        lines.push_back(
+            text_in(c.same_profile > 1 ? Text::change_is_baseline : Text::change_too_few, german));
     } else {
         for (const bool left : {true, false}) {
             const EarChange& e = left ? c.left : c.right;
@@ -317,7 +319,8 @@ std::string kept_tests_overview(const KeptTests& kept, bool german) {
     std::string out = text_in(Text::kept_heading, german);
     for (auto t = kept.tests.rbegin(); t != kept.tests.rend(); ++t) {
         const KeptCells cells = kept_cells(*t, german);
-        out += "\n" + text_in(Text::kept_row, german, {cells.when, cells.profile, cells.left, cells.right, cells.grade});
+        out += "\n" + text_in(Text::kept_row, german,
+                              {cells.when, cells.profile, cells.left, cells.right, cells.grade});
         if (!t->verdict.empty()) out += "  (" + t->verdict + ")";
     }
     if (kept.tests.empty())

@@ -69,9 +69,9 @@ struct EarChange {
 struct Comparison {
     EarChange left;
     EarChange right;
-    std::string profile; // the compared test's; empty: none, so no dB HL to compare
-    int compared = 0;     // kept tests with its profile up to and including it
-    int same_profile = 0; // all kept tests with its profile
+    std::string profile;                     // the compared test's; empty: none, so no dB HL to compare
+    int compared = 0;                        // kept tests with its profile up to and including it
+    int same_profile = 0;                    // all kept tests with its profile
     std::vector<std::string> other_profiles; // kept with other profiles (or none): not compared
 };
 

@@ -107,7 +107,8 @@ void KeptTestsWindow::fill() {
         const std::size_t latest = kept_.tests.size() - 1;
         const std::size_t chosen = test_of(c_.Kept_List.chosen).value_or(latest);
         auto add = [&](std::size_t at) {
-            change.push_back(text_in(Text::kept_change_of, german_, {kept_cells(kept_.tests[at], german_).when}));
+            change.push_back(
+                text_in(Text::kept_change_of, german_, {kept_cells(kept_.tests[at], german_).when}));
             for (std::string& line : comparison_lines(compare_at(kept_.tests, at), german_))
                 change.push_back(std::move(line));
         };
@@ -130,16 +131,17 @@ void KeptTestsWindow::draw_chosen() {
         s_.charts.show_beside(std::nullopt);
     } else {
         const KeptTest& t = kept_.tests[*at];
-        s_.charts.show_beside(chart::BesideCurves{
-            record_of(t.left), record_of(t.right), text_in(Text::beside_current, german_),
-            kept_cells(t, german_).when});
+        s_.charts.show_beside(chart::BesideCurves{record_of(t.left), record_of(t.right),
+                                                  text_in(Text::beside_current, german_),
+                                                  kept_cells(t, german_).when});
     }
     if (s_.redraw) s_.redraw();
 }
 
 CommandTable kept_tests_commands(KeptTestsWindow& window) {
     return {
-        {&window.controls().Kept_List, CommandKind::choose, [&window](int row) { window.Kept_ListChoose(row); }},
+        {&window.controls().Kept_List, CommandKind::choose,
+         [&window](int row) { window.Kept_ListChoose(row); }},
         click_command(window.controls().Kept_Close, [&window] { window.Kept_CloseClick(); }),
     };
 }

@@ -122,7 +122,6 @@ TEST(KeptTests, EverySaveKeptWhileTheItemIsOn) {
     EXPECT_NE(shown.find("2-4 kHz +5 dB, +5 dB: a change worth a retest"), std::string::npos) << shown;
 }
 
-
 // The window: newest first, the chosen test (or the latest) compared, the one without a profile said to
 // need one; a chosen test is drawn beside the current one with its legend, which leaves the surface's
 // fill colour and font size as it found them; none and closing take it off.
@@ -133,8 +132,8 @@ TEST(KeptTests, TheWindowListsComparesAndDrawsTheChosenTest) {
     for (auto* ear : {&without.left, &without.right})
         for (KeptPoint& p : *ear)
             p.db_hl.reset();
-    for (const KeptTest& t : {test_with("HD", base, "2024-01-01"), without, test_with("HD", base, "2025-01-01"),
-                              test_with("HD", lost, "2026-01-01")})
+    for (const KeptTest& t : {test_with("HD", base, "2024-01-01"), without,
+                              test_with("HD", base, "2025-01-01"), test_with("HD", lost, "2026-01-01")})
         folder.files.contents[kept_test_file_name(t)] = kept_test_text(t);
     hearing::TestState state;
     testing::RecordingImage li{240, 160}, re{240, 160};
@@ -151,9 +150,11 @@ TEST(KeptTests, TheWindowListsComparesAndDrawsTheChosenTest) {
     // The latest test's change always; a test chosen besides, its own below.
     const std::vector<std::string> latest{
         "Change of the test of 2026-01-01 10:00, per ear:",
-        "Left ear: hearing number +4 dB since the first test, +4 dB since the previous; 2-4 kHz +5 dB, +5 dB: "
+        "Left ear: hearing number +4 dB since the first test, +4 dB since the previous; 2-4 kHz +5 dB, +5 "
+        "dB: "
         "a change worth a retest",
-        "Right ear: hearing number +4 dB since the first test, +4 dB since the previous; 2-4 kHz +5 dB, +5 dB: "
+        "Right ear: hearing number +4 dB since the first test, +4 dB since the previous; 2-4 kHz +5 dB, +5 "
+        "dB: "
         "a change worth a retest",
         "Tests with the profile none are not compared: their dB HL rest on other references"};
     const struct {
@@ -162,7 +163,8 @@ TEST(KeptTests, TheWindowListsComparesAndDrawsTheChosenTest) {
     } rows[] = {
         {0, {}},
         {3,
-         {"", "Change of the test of 2024-06-01 10:00, per ear:", "Hearing number: needs a hearing level profile (dB HL)",
+         {"", "Change of the test of 2024-06-01 10:00, per ear:",
+          "Hearing number: needs a hearing level profile (dB HL)",
           "Tests kept without a profile have no dB HL and are not compared.",
           "Tests with the profile HD are not compared: their dB HL rest on other references"}},
         {4,
