@@ -91,16 +91,9 @@ TEST(CommandTable, EveryControlOfEachWindowRunsOneCommandOrNone) {
 // disabled), every other command has one.
 TEST(CommandTable, OnlyTheFileCommandsWaitForTheResultsCommands) {
     testing::MessungRig rig;
-    const std::set<std::string> file{"speichern",
-                                     "Drucken",
-                                     "speichern1",
-                                     "drucken1",
-                                     "lesen1",
-                                     "Bildschirmdrucken1",
-                                     "Bildschirmspeichern1",
-                                     "PDFspeichern1",
-                                     "CSVspeichern1",
-                                     "FHIRspeichern1"};
+    const std::set<std::string> file{
+        "speichern",           "Drucken", "speichern1", "drucken1", "lesen1", "Bildschirmdrucken1",
+        "Bildschirmspeichern1", "PDFspeichern1", "CSVspeichern1", "FHIRspeichern1"};
     for (const Command& command : hearing::messung_commands(rig.m, nullptr))
         EXPECT_EQ(static_cast<bool>(command.run), file.count(command.control->name) == 0)
             << command.control->name;
