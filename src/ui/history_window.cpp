@@ -54,12 +54,6 @@ HistoryWindow::HistoryWindow(history::KeptTestsWindow& logic, HandlerRunner& run
     sync();
 }
 
-void HistoryWindow::show_window() {
-    runner_.run([this] { logic_.show(); });
-    raise();
-    activateWindow();
-}
-
 void HistoryWindow::closeEvent(QCloseEvent* event) {
     runner_.run([this] { logic_.FormClose(); });
     event->accept();

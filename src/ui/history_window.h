@@ -1,7 +1,7 @@
 #pragma once
-// The window of kept tests: a thin view of history::KeptTestsWindow. The list of tests, the change in the
-// chosen (or latest) one and a button to close; each user event runs through the runner, and every
-// window mirrors afterwards.
+// The window of kept tests: a thin view of history::KeptTestsWindow (the options menu's item opens it
+// through the logic). The list of tests, the change in the latest and the chosen one and a button to
+// close; each user event runs through the runner, and every window mirrors afterwards.
 #include <QWidget>
 
 #include "core/history/kept_tests_window.h"
@@ -16,8 +16,6 @@ class HistoryWindow : public QWidget {
     // Created hidden; `parent` is the main window, above which it stays.
     HistoryWindow(history::KeptTestsWindow& logic, HandlerRunner& runner, QWidget* parent = nullptr);
 
-    // Reads the kept tests and shows the window in front.
-    void show_window();
     void sync();
 
   protected:

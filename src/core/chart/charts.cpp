@@ -54,8 +54,8 @@ void Charts::draw_beside(std::int8_t ear) {
                      test_.f_min, test_.f_max);
     // The legend sits in the margin below the plot, under the lowest level's label and left of the ear's
     // name, in a smaller type so that two rows fit the smallest chart: a stroke of each pen and what it
-    // stands for. The surface's fill
-    // colour and font size are left as they were: the marks and texts drawn later take them over.
+    // stands for. The surface's fill colour and font size are left as they were: the marks and texts
+    // drawn later take them over.
     Canvas& c = g.canvas();
     const Rgb fill = c.fill_colour();
     const int font_size = c.font_size();

@@ -80,10 +80,8 @@ void KeptTestsWindow::use_language(bool german) {
         c_.Kept_List.columns.emplace_back(text_in(column, german));
     fill();
     // The legend's words follow too; the language switch redraws the charts.
-    if (auto beside = s_.charts.beside(); beside && test_of(c_.Kept_List.chosen)) {
-        const KeptTest& t = kept_.tests[*test_of(c_.Kept_List.chosen)];
+    if (auto beside = s_.charts.beside()) {
         beside->current_label = text_in(Text::beside_current, german);
-        beside->kept_label = kept_cells(t, german).when;
         s_.charts.show_beside(std::move(beside));
     }
 }

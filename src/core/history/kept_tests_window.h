@@ -4,6 +4,7 @@
 // Opened from the options menu; reading the folder happens at every opening, so a test saved meanwhile
 // is there.
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/chart/charts.h"
