@@ -188,7 +188,6 @@ TEST(KeptTests, TheWindowListsComparesAndDrawsTheChosenTest) {
     EXPECT_EQ(c.Kept_List.columns[0], "Datum");
     EXPECT_EQ(charts.beside()->current_label, "dieser Test");
     w.Kept_CloseClick();
-    EXPECT_FALSE(c.Kept_Tests_Form.visible);
     EXPECT_FALSE(charts.beside());
     charts.clear_chart(hearing::ear_left, 22);
     EXPECT_EQ(li.canvas().font_size(), font);
