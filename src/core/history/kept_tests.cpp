@@ -315,23 +315,6 @@ KeptCells kept_cells(const KeptTest& t, bool german) {
     return cells;
 }
 
-std::string kept_tests_overview(const KeptTests& kept, bool german) {
-    std::string out = text_in(Text::kept_heading, german);
-    for (auto t = kept.tests.rbegin(); t != kept.tests.rend(); ++t) {
-        const KeptCells cells = kept_cells(*t, german);
-        out += "\n" + text_in(Text::kept_row, german,
-                              {cells.when, cells.profile, cells.left, cells.right, cells.grade});
-        if (!t->verdict.empty()) out += "  (" + t->verdict + ")";
-    }
-    if (kept.tests.empty())
-        out += "\n" + std::string(text_in(Text::kept_none, german));
-    else
-        for (const std::string& line : comparison_lines(compare_latest(kept.tests), german))
-            out += "\n\n" + line;
-    if (!kept.errors.empty()) out += "\n\n" + unreadable_text(kept.errors, german);
-    return out;
-}
-
 std::string unreadable_text(const std::vector<std::string>& errors, bool german) {
     std::string named;
     for (const std::string& e : errors)

@@ -98,9 +98,6 @@ struct KeptCells {
 };
 KeptCells kept_cells(const KeptTest& test, bool german);
 
-// What the list of kept tests shows, newest first: a line per test (date, time, profile, the hearing
-// number of each ear, the grade), then the latest test's comparison and any file that could not be read.
-std::string kept_tests_overview(const KeptTests& kept, bool german);
 // "These kept tests cannot be read ...", each file on a line of its own.
 std::string unreadable_text(const std::vector<std::string>& errors, bool german);
 

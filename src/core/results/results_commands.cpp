@@ -64,12 +64,6 @@ bool ResultsCommands::write_results_file() {
                         hearing::results_file_name);
 }
 
-void ResultsCommands::show_kept_tests() {
-    if (kept_folder_ == nullptr) return;
-    s_.dialogs.message_box(
-        history::kept_tests_overview(history::load_kept_tests(*kept_folder_), german_ && german_()));
-}
-
 // After both files are written: a failure here is only said, the files stay as saved.
 void ResultsCommands::keep_test() {
     if (kept_folder_ == nullptr || !s_.controls.menu.Keep_Tests.checked) return;

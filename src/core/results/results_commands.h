@@ -71,9 +71,6 @@ class ResultsCommands {
         german_ = std::move(german);
     }
 
-    // The kept tests, newest first, and what their comparison says, in a message.
-    void show_kept_tests();
-
     // The offsets of the last report or printout.
     const ReportOffsets& offsets() const { return offsets_; }
 

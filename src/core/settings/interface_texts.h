@@ -128,9 +128,6 @@ namespace kelvor::settings {
     X(change_not_compared, "Tests with the profile %1 are not compared: their dB HL rest on other references", \
       "Tests mit dem Profil %1 werden nicht verglichen: ihre dB HL beruhen auf anderen Referenzen")         \
     X(kept_item, "Kept tests...", "Aufbewahrte Tests...")                                                   \
-    X(kept_heading, "Kept tests, newest first (hearing number left / right, dB HL; grade):",                \
-      "Aufbewahrte Tests, neueste zuerst (Hörzahl links / rechts, dB HL; Grad):")                           \
-    X(kept_row, "%1  %2  %3 / %4  %5", "%1  %2  %3 / %4  %5")                                               \
     X(kept_none, "None yet: switch on \"Keep every saved test\" and save a test.",                          \
       "Noch keine: \"Jeden gespeicherten Test aufbewahren\" einschalten und einen Test speichern.")         \
     X(change_is_baseline, "The first kept test with this profile: the later ones are compared with it",        \

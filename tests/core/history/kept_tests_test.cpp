@@ -109,17 +109,6 @@ TEST(KeptTests, EverySaveKeptWhileTheItemIsOn) {
                                         "/cfg/2004-06-24_10-30-00.test.txt (No space left on device)");
     EXPECT_EQ(rig.files.contents["Kelvor.dat"], dat);
 
-    // Three kept tests with a profile, the 4 kHz loss made in the last: listed newest first, and called
-    // a change worth a retest.
-    folder.files.contents.clear();
-    const std::array<double, 6> base{10, 10, 10, 10, 10, 10}, lost{10, 10, 10, 10, 25, 10};
-    for (const KeptTest& t : {test_with("HD", base, "2024-01-01"), test_with("HD", base, "2025-01-01"),
-                              test_with("HD", lost, "2026-01-01")})
-        folder.files.contents[kept_test_file_name(t)] = kept_test_text(t);
-    rig.r.show_kept_tests();
-    const std::string& shown = rig.dialogs.shown.back();
-    EXPECT_LT(shown.find("2026-01-01 10:00  HD  14 / 14  normal hearing"), shown.find("2024-01-01"));
-    EXPECT_NE(shown.find("2-4 kHz +5 dB, +5 dB: a change worth a retest"), std::string::npos) << shown;
 }
 
 // The window: newest first, the chosen test (or the latest) compared, the one without a profile said to
