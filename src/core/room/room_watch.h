@@ -4,6 +4,7 @@
 // run, or the first seconds before this test). An uncalibrated microphone gives no absolute level, so every
 // level here is in dB relative to the microphone's full scale, and only differences are shown to the user.
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -20,9 +21,9 @@ inline constexpr double floor_db = -90.0;
 
 // One measuring window of about a second (windows overlap; a new one completes every quarter second).
 struct NoiseWindow {
-    std::uint64_t index = 0;       // counts completed windows since the watch started
-    std::uint16_t tone_hz = 0;     // the test frequency filtered out of this window (0: none)
-    std::vector<double> band_db;   // one per band of `band_centres()`, never below floor_db
+    std::uint64_t index = 0;     // counts completed windows since the watch started
+    std::uint16_t tone_hz = 0;   // the test frequency filtered out of this window (0: none)
+    std::vector<double> band_db; // one per band of `band_centres()`, never below floor_db
     double broadband_db = floor_db;
 };
 
@@ -60,6 +61,9 @@ class RoomWatch {
     // The test frequency now sounding (0: none). Its narrow band is filtered out of every level from the
     // next samples on, so the tone leaking from the headphones into the microphone never counts as noise.
     void set_tone(std::uint16_t freq_hz);
+    // The same for a tone with harmonics (the PC speaker, the sound card's FM tone): while it sounds,
+    // only the quiet part of each window counts, so noise must fill about three quarters of it to show.
+    void set_tone(std::uint16_t freq_hz, bool pure);
 
     // Windows completed since the last call, oldest first.
     std::vector<NoiseWindow> take_windows();
@@ -68,7 +72,7 @@ class RoomWatch {
 
   private:
     struct Impl;
-    Impl* impl_; // the measuring state lives where the capture thread can reach it
+    std::unique_ptr<Impl> impl_; // the measuring state lives where the capture thread can reach it
 };
 
 } // namespace kelvor::room

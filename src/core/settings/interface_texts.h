@@ -51,6 +51,21 @@ namespace kelvor::settings {
     X(ear_verdict,                                                                                           \
       "%1: %2 (false alarms %3 a minute of silence, 1 kHz retest %4 dB, uncertain %5 of %6)",               \
       "%1: %2 (Fehlalarme %3 je Minute Stille, 1-kHz-Wiederholung %4 dB, unsicher %5 von %6)")               \
+    /* The room watch's microphone: why it cannot be heard */                                              \
+    X(room_no_server, "No sound server answers: the room noise cannot be watched.",                        \
+      "Kein Soundserver antwortet: das Raumgeräusch kann nicht überwacht werden.")                           \
+    X(room_no_microphone, "There is no microphone: the sound server has no source to record the room from.", \
+      "Es gibt kein Mikrofon: der Soundserver hat keine Quelle, die den Raum aufnimmt.")                     \
+    X(room_only_monitor,                                                                                     \
+      "There is no microphone: the sound server's default source only repeats what this computer plays.",   \
+      "Es gibt kein Mikrofon: die Standardquelle des Soundservers gibt nur wieder, was dieser Computer "     \
+      "abspielt.")                                                                                           \
+    X(room_refused, "The microphone was refused: the desktop does not let Kelvor record.",                   \
+      "Das Mikrofon wurde verweigert: der Desktop lässt Kelvor nicht aufnehmen.")                           \
+    X(room_not_opened, "The microphone could not be opened: %1.",                                            \
+      "Das Mikrofon konnte nicht geöffnet werden: %1.")                                                      \
+    X(room_lost, "The microphone went away or was changed: the room is no longer heard as it was.",           \
+      "Das Mikrofon ist weg oder wurde gewechselt: der Raum ist nicht mehr so zu hören wie zuvor.")          \
     /* Hearing level profiles: their controls */                                                             \
     X(reference_item, "Reference run (calibrate headphones)...", "Referenzmessung (Kopfhörer eichen)...")   \
     X(profile_list, "Hearing level profile", "Hörpegel-Profil")                                              \
