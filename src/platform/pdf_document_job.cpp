@@ -19,6 +19,14 @@ constexpr int letter_height_mm = 279;
 // paper as the printed ones do.
 constexpr double page_margin_pt = 10.08;
 
+// The printer's font, its letters drawn one by one: a ligature would come back from text extraction as
+// one odd character.
+QFont file_font() {
+    QFont font = PrinterJob::report_font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
 } // namespace
 
 QPageSize::PageSizeId locale_paper() {
@@ -27,7 +35,7 @@ QPageSize::PageSizeId locale_paper() {
     return width == letter_width_mm && height == letter_height_mm ? QPageSize::Letter : QPageSize::A4;
 }
 
-PdfDocumentJob::PdfDocumentJob() = default;
+PdfDocumentJob::PdfDocumentJob() : canvas_(file_font()) {}
 PdfDocumentJob::~PdfDocumentJob() {
     discard();
 }
@@ -61,10 +69,7 @@ bool PdfDocumentJob::begin_document(const std::string& title) {
         discard();
         return false;
     }
-    QFont font = PrinterJob::report_font();
-    // Letters drawn one by one: a ligature would come back from text extraction as one odd character.
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    painter_->setFont(font);
+    painter_->setFont(file_font());
     painter_->setPen(Qt::black);
     page_open_ = true;
     return true;
@@ -83,8 +88,15 @@ void PdfDocumentJob::stretch_picture(const host::PrintRect& target, const host::
     if (painter_ && page_open_) draw_report_picture(*painter_, target, picture, source);
 }
 
+chart::Canvas* PdfDocumentJob::page_canvas() {
+    if (!painter_ || !page_open_) return nullptr;
+    canvas_.draw_on(painter_.get());
+    return &canvas_;
+}
+
 bool PdfDocumentJob::end_document() {
     page_open_ = false;
+    canvas_.draw_on(nullptr);
     return painter_ != nullptr;
 }
 
@@ -94,6 +106,7 @@ bool PdfDocumentJob::finish(std::string& content) {
         return false;
     }
     const bool ended = painter_->end();
+    canvas_.draw_on(nullptr);
     painter_.reset();
     writer_.reset(); // writes nothing more
     buffer_.close();
@@ -109,6 +122,7 @@ bool PdfDocumentJob::finish(std::string& content) {
 
 void PdfDocumentJob::discard() {
     if (painter_ && painter_->isActive()) painter_->end();
+    canvas_.draw_on(nullptr);
     painter_.reset();
     writer_.reset();
     if (buffer_.isOpen()) buffer_.close();

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/host/print_job.h"
+#include "platform/page_canvas.h"
 
 class QPainter;
 class QPdfWriter;
@@ -27,6 +28,7 @@ class PdfDocumentJob final : public host::DocumentJob {
     void text_out(int x, int y, const std::string& text) override;
     void stretch_picture(const host::PrintRect& target, const host::PrintPicture* picture,
                          const host::PrintRect& source) override;
+    chart::Canvas* page_canvas() override;
     bool end_document() override;
     std::string error_text() const override { return error_; }
 
@@ -39,6 +41,7 @@ class PdfDocumentJob final : public host::DocumentJob {
     std::unique_ptr<QPainter> painter_;
     bool page_open_ = false;
     std::string error_;
+    PageCanvas canvas_;
 };
 
 } // namespace kelvor::platform

@@ -37,6 +37,7 @@ QFont PrinterJob::report_font() {
 }
 
 bool PrinterJob::begin_document(const std::string& title) {
+    canvas_.draw_on(nullptr);
     painter_.reset();
     printer_.reset();
     error_.clear();
@@ -90,7 +91,14 @@ void PrinterJob::stretch_picture(const host::PrintRect& target, const host::Prin
     if (painter_) draw_report_picture(*painter_, target, picture, source);
 }
 
+chart::Canvas* PrinterJob::page_canvas() {
+    if (!painter_) return nullptr;
+    canvas_.draw_on(painter_.get());
+    return &canvas_;
+}
+
 bool PrinterJob::end_document() {
+    canvas_.draw_on(nullptr);
     if (!painter_) return false;
     const bool ended = painter_->end();
     const bool failed = !ended || printer_->printerState() == QPrinter::Error;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/host/print_job.h"
+#include "platform/page_canvas.h"
 
 class QPainter;
 class QPrinter;
@@ -29,6 +30,7 @@ class PrinterJob final : public host::PrintJob {
     void text_out(int x, int y, const std::string& text) override;
     void stretch_picture(const host::PrintRect& target, const host::PrintPicture* picture,
                          const host::PrintRect& source) override;
+    chart::Canvas* page_canvas() override;
     bool end_document() override;
     std::string error_text() const override { return error_; }
 
@@ -38,6 +40,7 @@ class PrinterJob final : public host::PrintJob {
   private:
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
+    PageCanvas canvas_{report_font()};
     std::string error_;
 };
 

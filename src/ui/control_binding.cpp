@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTreeWidget>
 
 #include "ui/chart_image.h"
 #include "ui/handler_runner.h"
@@ -170,6 +171,37 @@ void ControlBinding::bind(ChoiceControl& control, QComboBox* widget, Options opt
     };
 }
 
+void ControlBinding::bind(TableControl& control, QTreeWidget* widget, Options options) {
+    widget->setRootIsDecorated(false);
+    widget->setUniformRowHeights(true);
+    widget->setSelectionMode(QAbstractItemView::SingleSelection);
+    add(control, widget, options).mirror_more = [&control, widget, chosen = -1, shown_columns = QStringList(),
+                                                 shown_lines = std::vector<std::string>()]() mutable {
+        QStringList columns;
+        for (const std::string& column : control.columns)
+            columns << qt_text(column);
+        const bool changed = columns != shown_columns || control.lines != shown_lines;
+        if (columns != shown_columns) widget->setHeaderLabels(columns);
+        shown_columns = columns;
+        if (control.lines != shown_lines) {
+            shown_lines = control.lines;
+            widget->clear();
+            for (const std::string& line : control.lines) {
+                const QString text = qt_text(line);
+                auto* item = new QTreeWidgetItem(widget, text.split(QLatin1Char('\t')));
+                // A row of one cell (the list's "none") spans the columns.
+                if (!text.contains(QLatin1Char('\t'))) item->setFirstColumnSpanned(true);
+            }
+            for (int column = 0; column < widget->columnCount(); ++column)
+                widget->resizeColumnToContents(column);
+        }
+        if (changed || chosen != control.chosen) {
+            chosen = control.chosen;
+            if (QTreeWidgetItem* item = widget->topLevelItem(chosen)) widget->setCurrentItem(item);
+        }
+    };
+}
+
 void ControlBinding::bind_lines(Control& control, QPlainTextEdit* widget,
                                 std::function<std::vector<std::string>()> lines, Options options,
                                 bool follow_end) {
@@ -248,6 +280,10 @@ void ControlBinding::connect_commands(const CommandTable& table, HandlerRunner& 
         case CommandKind::choose:
             if (auto* list = qobject_cast<QComboBox*>(widget))
                 connect(list, qOverload<int>(&QComboBox::activated), this, [run](int index) { run(index); });
+            // A list's row: clicked with the mouse, or chosen with Enter (or a double click).
+            if (auto* table = qobject_cast<QTreeWidget*>(widget))
+                for (auto signal : {&QAbstractItemView::clicked, &QAbstractItemView::activated})
+                    connect(table, signal, this, [run](const QModelIndex& index) { run(index.row()); });
             break;
         case CommandKind::step:
             for (auto [suffix, step] : {std::pair{"_up", 1}, std::pair{"_down", -1}})

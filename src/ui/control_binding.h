@@ -22,6 +22,7 @@ class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
+class QTreeWidget;
 class QWidget;
 
 namespace kelvor::ui {
@@ -54,6 +55,9 @@ class ControlBinding : public QObject {
     void bind(TextControl& control, QLineEdit* widget, Options options = {});
     void bind(TextControl& control, QPlainTextEdit* widget, Options options = {});
     void bind(ChoiceControl& control, QComboBox* widget, Options options = {});
+    // A list with columns, one row a line. The chosen row is set only when the logic changes it, so the
+    // highlight the user moves with the arrow keys stays until a click or Enter chooses.
+    void bind(TableControl& control, QTreeWidget* widget, Options options = {});
     // A memo whose lines come from elsewhere. Its text is replaced only when the lines change, so the
     // user's scroll position survives the mirroring after every tick; `follow_end` brings the last line
     // into view after each change.

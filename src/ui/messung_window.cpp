@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -267,7 +268,9 @@ void MessungWindow::build_menu() {
 
 namespace {
 constexpr int levels_panel_lines = 10;
-}
+constexpr int levels_panel_lines_max = 16; // beyond that the panel scrolls down
+constexpr int levels_panel_margin = 12;
+} // namespace
 
 void MessungWindow::add_profiles(profile::HearingProfiles& profiles, const CommandTable& commands) {
     profile::ProfileControls& p = profiles.controls();
@@ -280,11 +283,12 @@ void MessungWindow::add_profiles(profile::HearingProfiles& profiles, const Comma
     binding_.bind_lines(p.Hearing_Levels, levels, [&profiles] { return profiles.status_lines(); },
                         {.place = false});
     levels->setReadOnly(true);
-    levels->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // Fixed columns: a frequency over each ear's hearing level; below them the hearing number, its grade
-    // and what stands beside it.
+    // Fixed columns: a frequency over each ear's hearing level (the core breaks a wide table into blocks);
+    // below them the hearing number, its grade and what stands beside it, wrapped at the panel's edge.
+    levels->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     levels->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    levels->setFixedHeight(levels->fontMetrics().lineSpacing() * levels_panel_lines + 12);
+    levels->setFixedHeight(levels->fontMetrics().lineSpacing() * levels_panel_lines + levels_panel_margin);
+    levels_text_ = levels;
     levels_panel_->setWidget(levels);
     addDockWidget(Qt::BottomDockWidgetArea, levels_panel_);
     levels_panel_->hide(); // until a profile is chosen
@@ -294,12 +298,26 @@ void MessungWindow::add_profiles(profile::HearingProfiles& profiles, const Comma
     sync();
 }
 
-// The window grows by the panel and shrinks back when it goes, so the controls above keep the room their
-// layout was made for.
-void MessungWindow::grow_by_levels_panel(bool shown) {
-    if (isMaximized() || isFullScreen()) return;
-    const int height = levels_panel_->sizeHint().height();
-    resize(width(), this->height() + (shown ? height : -height));
+// The panel grows with its wrapped lines, up to a limit, and never shrinks below the ten lines it opens
+// with. The window grows by the panel while it shows and shrinks back when it goes, so the controls above
+// keep the room their layout was made for. The window's growth is kept count of, so it shrinks back by
+// exactly what it grew.
+void MessungWindow::fit_levels_panel() {
+    const QFontMetrics metrics(levels_text_->font());
+    const int room = std::max(1, client_->width() - 2 * levels_panel_margin -
+                                     levels_text_->verticalScrollBar()->sizeHint().width());
+    int rows = 0;
+    for (const QString& line : levels_text_->toPlainText().split(QLatin1Char('\n')))
+        rows += std::max(1, (metrics.horizontalAdvance(line) + room - 1) / room);
+    rows = std::clamp(rows, levels_panel_lines, levels_panel_lines_max);
+    const int text_height = metrics.lineSpacing() * rows + levels_panel_margin;
+    if (levels_text_->minimumHeight() != text_height) levels_text_->setFixedHeight(text_height);
+
+    const int wanted = levels_panel_->isHidden() ? 0 : levels_panel_->sizeHint().height();
+    if (wanted == levels_grown_ || isMaximized() || isFullScreen()) return;
+    const int by = wanted - levels_grown_;
+    levels_grown_ = wanted;
+    resize(width(), height() + by);
 }
 
 // ---------------------------------------------------------------- events
@@ -347,11 +365,14 @@ void MessungWindow::show_status_text() {
 }
 
 void MessungWindow::sync() {
-    const bool panel_was_shown = levels_panel_ != nullptr && !levels_panel_->isHidden();
+    // Showing the panel resizes the client area, whose handler mirrors again inside this mirroring; the
+    // window is fitted to the panel once, by the outer one, when the layout has settled.
+    const bool outer = !syncing_;
+    syncing_ = true;
     binding_.mirror();
     show_status_text();
-    if (levels_panel_ != nullptr && levels_panel_->isHidden() == panel_was_shown)
-        grow_by_levels_panel(!panel_was_shown);
+    if (outer && levels_panel_ != nullptr) fit_levels_panel();
+    if (outer) syncing_ = false;
 }
 
 } // namespace kelvor::ui

@@ -19,6 +19,7 @@ class QAbstractButton;
 class QCloseEvent;
 class QDockWidget;
 class QLabel;
+class QPlainTextEdit;
 class QStatusBar;
 class QTimer;
 
@@ -88,7 +89,7 @@ class MessungWindow : public QMainWindow {
     void run(void (hearing::TMessung::*handler)());
     void place_status_bar();
     void show_status_text();
-    void grow_by_levels_panel(bool shown);
+    void fit_levels_panel();
 
     hearing::TMessung& m_;
     hearing::MessungControls& c_;
@@ -103,9 +104,12 @@ class MessungWindow : public QMainWindow {
     QLabel* status_text_ = nullptr;
     QTimer* timer1_ = nullptr;
     QTimer* timer2_ = nullptr;
-    const Control* hovered_ = nullptr; // the control whose hint the status bar shows
+    const Control* hovered_ = nullptr;       // the control whose hint the status bar shows
     std::map<const Control*, QMenu*> menus_; // by their titles
     QDockWidget* levels_panel_ = nullptr;
+    QPlainTextEdit* levels_text_ = nullptr;
+    int levels_grown_ = 0; // what the window has grown by for the panel
+    bool syncing_ = false;
     bool closed_ = false;
 };
 

@@ -61,7 +61,16 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
         results::ResultsServices{state, messung->controls(), *charts, *left_chart, *right_chart, files,
                                  dialogs, printer, calendar, *capture, [this] { messung->FormResize(); }});
     results->keep_tests_in(kept_tests, [this] { return languages.german(); });
-    messung->show_kept_tests_with([this] { results->show_kept_tests(); });
+    kept_tests_logic = std::make_unique<history::KeptTestsWindow>(
+        history::KeptTestsServices{kept_tests, state, *charts, [this] { messung->FormResize(); }});
+    kept_tests_logic->use_language(languages.german());
+    messung->kept_tests_language_with([this](bool german) { kept_tests_logic->use_language(german); });
+    // Inside the menu command's handler: the mirroring after it shows the window.
+    messung->show_kept_tests_with([this] {
+        kept_tests_logic->show();
+        history_window->raise();
+        history_window->activateWindow();
+    });
     exports = std::make_unique<results::ExportCommands>(
         results::ExportServices{state, messung->controls(), *results, files, dialogs, pdf, calendar,
                                 [this] { return state.normals; }});
@@ -78,6 +87,7 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
 
     parameter_dialog = std::make_unique<ParameterDialog>(*parameter, runner, window.get());
     listener_window = std::make_unique<PortListenerWindow>(*listener, runner);
+    history_window = std::make_unique<HistoryWindow>(*kept_tests_logic, runner, window.get());
     // No profile is chosen at start; the list is read once the normal values exist.
     profiles->load();
     profile_commands = std::make_unique<profile::ProfileCommands>(*profiles, *messung, name_prompt);
@@ -89,6 +99,7 @@ Program::Program() : sound(platform::SoundSystem::from_environment()) {
 
 Program::~Program() {
     // The windows go first: none of them may mirror or run a handler while the parts below are destroyed.
+    history_window.reset();
     listener_window.reset();
     parameter_dialog.reset();
     window.reset();

@@ -13,6 +13,7 @@
 #include "core/diagnostics/port_listener.h"
 #include "core/hearing/messung.h"
 #include "core/hearing/room_guard.h"
+#include "core/history/kept_tests_window.h"
 #include "core/port/small_port.h"
 #include "core/profile/hearing_profiles.h"
 #include "core/profile/profile_commands.h"
@@ -33,6 +34,7 @@
 #include "platform/working_folder_files.h"
 #include "ui/chart_image.h"
 #include "ui/handler_runner.h"
+#include "ui/history_window.h"
 #include "ui/messung_window.h"
 #include "ui/parameter_dialog.h"
 #include "ui/port_listener_window.h"
@@ -96,9 +98,11 @@ class Program {
     std::unique_ptr<results::ResultsCommands> results;
     std::unique_ptr<results::ExportCommands> exports;
     std::unique_ptr<diagnostics::TTinyPortListener> listener;
+    std::unique_ptr<history::KeptTestsWindow> kept_tests_logic;
     std::unique_ptr<MessungWindow> window;
     std::unique_ptr<ParameterDialog> parameter_dialog;
     std::unique_ptr<PortListenerWindow> listener_window;
+    std::unique_ptr<HistoryWindow> history_window;
     std::unique_ptr<profile::ProfileCommands> profile_commands;
 };
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/chart/canvas.h"
 #include "core/common/text_lines.h"
 #include "core/host/browser.h"
 #include "core/host/calendar.h"
@@ -116,11 +117,14 @@ class FakePrintJob : public host::PrintJob {
         pictures.push_back({target.left, target.top, target.right, target.bottom});
         if (!documents.empty()) documents.back().pictures.push_back({target, picture, source});
     }
+    chart::Canvas* page_canvas() override { return shapes; }
     bool end_document() override {
         ++ended;
         return !end_fails;
     }
     std::string error_text() const override { return error; }
+
+    chart::Canvas* shapes = nullptr; // null: the job draws no shapes, as before
 
     // -1: every document begins; n: the first n begin, the rest fail.
     int begin_fails_after = -1;

@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -35,8 +36,11 @@
 #include "core/hearing/messung_command_table.h"
 #include "core/profile/profile_commands.h"
 #include "core/profile/profile_file.h"
+#include "core/results/results_commands.h"
+#include "support/fake_host.h"
 #include "support/messung_rig.h"
 #include "support/profile_fakes.h"
+#include "ui/history_window.h"
 #include "ui/qt_dialogs.h"
 
 // Readable failure messages for Qt strings.
@@ -741,30 +745,41 @@ TEST(MessungWindow, ProfileControlsJoinTheOptionsMenuAndTheWindowsFoot) {
     EXPECT_EQ(rig.window->height(), height);
 }
 
+// The profile "HD", with a 10 dB reference on both ears at each of `freqs`, in the window and chosen.
+struct ChosenProfile {
+    ChosenProfile(WindowRig& rig, std::initializer_list<std::uint16_t> freqs)
+        : prompt(rig.runner, rig.window.get()), profiles({rig.state, store, rig.dialogs, conditions}),
+          commands(profiles, rig.m, prompt) {
+        profile::Profile p;
+        p.name = "HD";
+        p.conditions = {"data stream", 100, "sink-a", 60, std::nullopt, false, "09.12.2026"};
+        for (const std::uint16_t freq : freqs) {
+            profile::add_run(p.left[hearing::freq_to_index(freq)], 10);
+            profile::add_run(p.right[hearing::freq_to_index(freq)], 10);
+        }
+        store.files.contents["HD.profile"] = profile::profile_text(p);
+        rig.window->add_profiles(profiles, profile::profile_commands(commands));
+        rig.runner.run([this] {
+            profiles.load();
+            profiles.choose(1);
+        });
+    }
+    testing::MemoryStore store;
+    testing::SameConditions conditions;
+    QtNamePrompt prompt;
+    profile::HearingProfiles profiles;
+    profile::ProfileCommands commands;
+};
+
 // With a profile the panel shows the hearing number and the grade under the table; the options menu's
 // "Keep every saved test" is a check mark, off at start. KELVOR_RENDER_DIR keeps a picture of the panel.
 TEST(MessungWindow, HearingNumberInThePanelAndTheKeepItem) {
     WindowRig rig;
-    testing::MemoryStore store;
-    profile::Profile p;
-    p.name = "HD";
-    p.conditions = {"data stream", 100, "sink-a", 60, std::nullopt, false, "09.12.2026"};
     for (const std::uint16_t freq : {500, 1000, 2000, 4000}) {
-        profile::add_run(p.left[hearing::freq_to_index(freq)], 10);
-        profile::add_run(p.right[hearing::freq_to_index(freq)], 10);
         hearing::set_result_entry(rig.state.results_li, hearing::freq_to_index(freq), freq, 35);
         hearing::set_result_entry(rig.state.results_re, hearing::freq_to_index(freq), freq, 48);
     }
-    store.files.contents["HD.profile"] = profile::profile_text(p);
-    testing::SameConditions conditions;
-    QtNamePrompt prompt(rig.runner, rig.window.get());
-    profile::HearingProfiles profiles({rig.state, store, rig.dialogs, conditions});
-    profile::ProfileCommands commands(profiles, rig.m, prompt);
-    rig.window->add_profiles(profiles, profile::profile_commands(commands));
-    rig.runner.run([&profiles] {
-        profiles.load();
-        profiles.choose(1);
-    });
+    ChosenProfile profile(rig, {500, 1000, 2000, 4000});
     const QString text = rig.find<QPlainTextEdit>("Hearing_Levels")->toPlainText();
     EXPECT_TRUE(text.contains("Left ear: 25 dB HL")) << text.toStdString();
     EXPECT_TRUE(text.contains("Right ear: more than 38 dB HL; not reached: 500 Hz more than 38 dB HL"));
@@ -781,6 +796,94 @@ TEST(MessungWindow, HearingNumberInThePanelAndTheKeepItem) {
     QCoreApplication::processEvents(); // the menu command runs once the choice has been answered
     EXPECT_TRUE(rig.m.controls().menu.Keep_Tests.checked);
     EXPECT_TRUE(keep->isChecked());
+}
+
+// Three saved tests kept with a profile, the third with 15 dB lost at 4 kHz: the window of kept tests
+// lists them newest first and calls that a change worth a retest; the test chosen is drawn on both
+// charts in the lighter pen, and choosing none gives back the charts pixel for pixel.
+// KELVOR_RENDER_DIR keeps pictures of the windows in English and German.
+TEST(MessungWindow, KeptTestsListedDrawnOnTheChartsAndALossCalledWorthARetest) {
+    results::ResultsCommands* results = nullptr;
+    WindowRig rig({{"speichern", [&results] { results->speichernClick(); }}});
+    ChosenProfile profile(rig, {500, 1000, 2000, 3000, 4000, 6000});
+    testing::MemoryStore kept;
+    testing::FakePrintJob printer;
+    testing::FakeCalendar calendar;
+    testing::FakeWindowCapture capture;
+    results::ResultsCommands r{{rig.state, rig.c, rig.charts, *rig.li, *rig.re, rig.files, rig.dialogs,
+                                printer, calendar, capture, [&rig] { rig.m.FormResize(); }}};
+    results = &r;
+    r.keep_tests_in(kept, [] { return false; });
+    history::KeptTestsWindow logic({kept, rig.state, rig.charts, [&rig] { rig.m.FormResize(); }});
+    HistoryWindow view(logic, rig.runner, rig.window.get());
+    rig.m.show_kept_tests_with([&logic] { logic.show(); });
+    rig.m.kept_tests_language_with([&logic](bool german) { logic.use_language(german); });
+
+    rig.action("Keep_Tests")->trigger();
+    QCoreApplication::processEvents();
+    for (const auto& [when, at_4k] :
+         {std::pair{"2024-03-01T09:00:00+01:00", 30}, std::pair{"2025-03-01T09:00:00+01:00", 32},
+          std::pair{"2026-03-01T09:00:00+01:00", 47}}) {
+        calendar.date_time = when;
+        for (const std::uint16_t freq : {500, 1000, 2000, 3000, 4000, 6000})
+            for (auto* record : {&rig.state.results_li, &rig.state.results_re})
+                hearing::set_result_entry(*record, hearing::freq_to_index(freq), freq,
+                                          freq == 4000 ? at_4k : 30);
+        click(rig.find("speichern"));
+    }
+    ASSERT_EQ(kept.files.contents.size(), 3u);
+    QCoreApplication::processEvents();
+    rig.runner.run([&rig] { rig.m.FormResize(); });
+    // What the chart shows (beyond its size the surface keeps what earlier, larger drawings left).
+    auto shown = [](const ChartImage& chart) {
+        return chart.image().copy(0, 0, chart.width(), chart.height());
+    };
+    const QImage before = shown(*rig.li);
+
+    rig.action("Kept_Tests_List")->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(view.isVisible());
+    auto* list = view.findChild<QTreeWidget*>("Kept_List");
+    auto choose = [list](int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->topLevelItem(row)).center());
+    };
+    ASSERT_EQ(list->topLevelItemCount(), 4); // "none", then the three
+    EXPECT_EQ(list->topLevelItem(1)->text(0), "2026-03-01 09:00");
+    auto change = [&view] { return view.findChild<QPlainTextEdit*>("Kept_Change")->toPlainText(); };
+    EXPECT_TRUE(change().contains("Left ear: hearing number +4 dB since the first test, +4 dB since the "
+                                  "previous; 2-4 kHz +6 dB, +5 dB: a change worth a retest"))
+        << change().toStdString();
+
+    // The latest test drawn: a lighter blue on both charts and the legend; none again: the charts as before.
+    auto light_pixels = [](const ChartImage& chart) {
+        const QImage image = chart.image().convertToFormat(QImage::Format_RGB32);
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
+        return std::count(pixels, pixels + image.width() * image.height(), qRgb(120, 150, 255));
+    };
+    choose(3);
+    EXPECT_GT(light_pixels(*rig.li), 60);
+    EXPECT_GT(light_pixels(*rig.re), 60);
+    EXPECT_TRUE(change().contains("\n\nChange of the test of 2024-03-01 09:00")) << change().toStdString();
+    choose(0);
+    EXPECT_EQ(shown(*rig.li), before);
+    click(view.findChild<QPushButton*>("Kept_Close"));
+    EXPECT_FALSE(view.isVisible());
+
+    if (const QByteArray dir = qgetenv("KELVOR_RENDER_DIR"); !dir.isEmpty()) {
+        rig.action("Kept_Tests_List")->trigger();
+        QCoreApplication::processEvents();
+        choose(2);
+        ASSERT_TRUE(rig.window->grab().save(QString("%1/kept-tests-charts-small-en.png").arg(dir)));
+        // The client area above the hearing level panel in the shape of the first layout, enlarged.
+        rig.set_client_size(900, 614 + rig.find("Hearing_Levels_Panel")->height());
+        for (const char* language : {"en", "de"}) {
+            if (language == std::string("de")) rig.runner.run([&rig] { rig.m.Deutsch1Click(); });
+            QCoreApplication::processEvents();
+            ASSERT_TRUE(rig.window->grab().save(QString("%1/kept-tests-charts-%2.png").arg(dir, language)));
+            ASSERT_TRUE(view.grab().save(QString("%1/kept-tests-window-%2.png").arg(dir, language)));
+        }
+    }
 }
 
 } // namespace

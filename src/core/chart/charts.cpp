@@ -6,6 +6,8 @@ namespace {
 
 constexpr double level_top_db = -10;
 constexpr double level_bottom_db = 50;
+// Lighter than the current curve's blue, and still clear on the yellow plot.
+constexpr Rgb kept_light_blue{120, 150, 255};
 
 } // namespace
 
@@ -43,6 +45,37 @@ void Charts::clear_chart(std::int8_t ear, int index_max) {
     inputs.title = text(settings::slot_chart_ear);
     g.draw_chart(inputs);
     chart::draw_line(g, normal_curve(ear), colours::normal_green, test_.f_min, test_.f_max);
+    if (beside_) draw_beside(ear);
+}
+
+void Charts::draw_beside(std::int8_t ear) {
+    TOhrGraph& g = graph(ear);
+    chart::draw_line(g, ear == hearing::ear_left ? beside_->left : beside_->right, kept_light_blue,
+                     test_.f_min, test_.f_max);
+    // The legend sits in the margin below the plot, under the lowest level's label and left of the ear's
+    // name, in a smaller type so that two rows fit the smallest chart: a stroke of each pen and what it
+    // stands for. The surface's fill colour and font size are left as they were: the marks and texts
+    // drawn later take them over.
+    Canvas& c = g.canvas();
+    const Rgb fill = c.fill_colour();
+    const int font_size = c.font_size();
+    const double scale = state_.Chart_scale;
+    c.set_fill_colour(colours::margin_grey);
+    c.set_font_size(to_px(5 * scale));
+    const Px x = to_px(4 * scale);
+    const Px stroke = to_px(12 * scale);
+    const Px row = to_px(8 * scale);
+    Px y = to_px(g.Py_max) + to_px(6 * scale);
+    for (const auto& [colour, label] : {std::pair{colours::blue, &beside_->current_label},
+                                        std::pair{kept_light_blue, &beside_->kept_label}}) {
+        g.line_px(x, x + stroke, y + row / 2, y + row / 2, 2, colour);
+        g.text_px(x + stroke + to_px(3 * scale), y, *label);
+        y += row;
+    }
+    c.set_font_size(font_size);
+    // The lower row's background may reach the frame on the smallest chart: the frame stays whole.
+    g.draw_border();
+    c.set_fill_colour(fill);
 }
 
 hearing::TEarResult Charts::normal_curve(std::int8_t ear) const {

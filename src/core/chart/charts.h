@@ -2,6 +2,8 @@
 // The two audiogram charts of the main window and the state they share: full redraws, the measured
 // curves, and the calls the test procedure makes into the charts.
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "core/chart/canvas.h"
 #include "core/chart/curves.h"
@@ -33,6 +35,15 @@ class MessungFrameControls : public FrameControls {
 
   private:
     const hearing::MessungControls& c_;
+};
+
+// A kept test drawn beside the current one: its curves in a lighter pen under the current ones, and a
+// legend in the chart's lower left corner that says which pen is which test.
+struct BesideCurves {
+    hearing::TEarResult left;
+    hearing::TEarResult right;
+    std::string current_label; // "this test"
+    std::string kept_label;    // when it was taken: "2026-12-11 12:33"
 };
 
 class Charts : public hearing::ChartControl {
@@ -68,6 +79,11 @@ class Charts : public hearing::ChartControl {
     void erase_mark(std::int8_t ear, std::uint8_t index) override;
     void set_freq_axis(double ln_f_min, double ln_f_max) override;
 
+    // From the next redraw on, every cleared chart also shows `beside`; nothing: the charts draw as they
+    // always did, pixel for pixel. The caller redraws.
+    void show_beside(std::optional<BesideCurves> beside) { beside_ = std::move(beside); }
+    const std::optional<BesideCurves>& beside() const { return beside_; }
+
     TOhrGraph Ohr_li_graph;
     TOhrGraph Ohr_re_graph;
 
@@ -77,12 +93,14 @@ class Charts : public hearing::ChartControl {
     // The normal-value curve of the ear's chart: the built-in values, or the chosen profile's references.
     hearing::TEarResult normal_curve(std::int8_t ear) const;
     int track_max(std::int8_t ear) const;
+    void draw_beside(std::int8_t ear);
 
     ImageControl& li_img_;
     ImageControl& re_img_;
     const hearing::TestState& test_;
     const FrameControls* controls_ = nullptr;
     const settings::TextTable* texts_ = nullptr;
+    std::optional<BesideCurves> beside_;
 };
 
 } // namespace kelvor::chart

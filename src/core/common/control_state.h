@@ -67,4 +67,10 @@ struct ChoiceControl : TextControl {
     int chosen = 0;
 };
 
+// Lists with columns: their headings, and each line's cells separated by tabs; `chosen` as above.
+struct TableControl : ChoiceControl {
+    using ChoiceControl::ChoiceControl;
+    std::vector<std::string> columns;
+};
+
 } // namespace kelvor

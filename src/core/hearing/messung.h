@@ -104,6 +104,8 @@ class TMessung final : public MainWindowRange {
     }
     // The list of kept tests lives with the results commands, which keep them.
     void show_kept_tests_with(std::function<void()> show) { show_kept_tests_ = std::move(show); }
+    // Their window takes the language at every switch, before the charts are redrawn.
+    void kept_tests_language_with(std::function<void(bool)> use) { kept_tests_language_ = std::move(use); }
     void PortLogInfo1Click();
     void anzeigen2Click();
     void ausblenden2Click();
@@ -182,6 +184,7 @@ class TMessung final : public MainWindowRange {
 
   private:
     std::function<void()> show_kept_tests_;
+    std::function<void(bool)> kept_tests_language_;
     bool confirming() const;
     void mute(bool muted); // the tone output told only of changes
     void sync_confirmed();

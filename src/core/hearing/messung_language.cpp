@@ -92,6 +92,7 @@ void TMessung::switch_language(bool german) {
     apply_language();
     settings_.use_language(german);
     if (profile_ != nullptr) profile_->use_language(german);
+    if (kept_tests_language_) kept_tests_language_(german);
     redraw_chart(ear_left);
     chart_.draw_line(ear_left, s_.results_li, colours::blue);
     redraw_chart(ear_right);

@@ -117,6 +117,26 @@ std::string signed_db(std::optional<double> value) {
     return (rounded > 0 ? "+" : "") + std::to_string(rounded);
 }
 
+// "left reliable, right check", as the file keeps it, in the words of the window's language.
+std::string verdict_shown(const std::string& stored, bool german) {
+    std::string out;
+    for (std::size_t from = 0; from < stored.size();) {
+        std::size_t end = stored.find(", ", from);
+        if (end == std::string::npos) end = stored.size();
+        const std::string item = stored.substr(from, end - from);
+        const std::string word = item.substr(item.find(' ') + 1);
+        const Text verdict = word == "reliable" ? Text::verdict_reliable
+                             : word == "check"  ? Text::verdict_check
+                                                : Text::verdict_unreliable;
+        out += (out.empty() ? "" : ", ") +
+               std::string(
+                   text_in(item.starts_with("left") ? Text::ear_left_word : Text::ear_right_word, german)) +
+               ": " + text_in(verdict, german);
+        from = end + 2;
+    }
+    return out;
+}
+
 } // namespace
 
 KeptTest kept_test_of(const hearing::TestState& state, const std::string& when) {
@@ -226,21 +246,24 @@ bool shifted(const std::vector<KeptPoint>& before, const std::vector<KeptPoint>&
     return false;
 }
 
-Comparison compare_latest(const std::vector<KeptTest>& oldest_first) {
+Comparison compare_at(const std::vector<KeptTest>& oldest_first, std::size_t at) {
     Comparison out;
-    if (oldest_first.empty()) return out;
-    const std::string& profile = oldest_first.back().profile;
+    if (at >= oldest_first.size()) return out;
+    out.profile = oldest_first[at].profile;
     std::vector<const KeptTest*> same;
-    for (const KeptTest& t : oldest_first) {
-        if (t.profile == profile)
-            same.push_back(&t);
-        else if (std::find(out.other_profiles.begin(), out.other_profiles.end(), t.profile) ==
-                 out.other_profiles.end())
+    for (std::size_t i = 0; i < oldest_first.size(); ++i) {
+        const KeptTest& t = oldest_first[i];
+        if (t.profile == out.profile) {
+            ++out.same_profile;
+            if (i <= at) same.push_back(&t);
+        } else if (std::find(out.other_profiles.begin(), out.other_profiles.end(), t.profile) ==
+                   out.other_profiles.end()) {
             out.other_profiles.push_back(t.profile);
+        }
     }
     out.compared = static_cast<int>(same.size());
     // Without a profile there are no dB HL to compare.
-    if (same.size() < 2 || profile.empty()) return out;
+    if (same.size() < 2 || out.profile.empty()) return out;
     out.left = ear_change(same, true);
     out.right = ear_change(same, false);
     return out;
@@ -248,8 +271,12 @@ Comparison compare_latest(const std::vector<KeptTest>& oldest_first) {
 
 std::vector<std::string> comparison_lines(const Comparison& c, bool german) {
     std::vector<std::string> lines;
-    if (c.compared < 2) {
-        lines.push_back(text_in(Text::change_too_few, german));
+    if (c.profile.empty() && c.compared > 0) {
+        lines.push_back(text_in(Text::number_needs_profile, german));
+        lines.push_back(text_in(Text::change_needs_profile, german));
+    } else if (c.compared < 2) {
+        lines.push_back(
+            text_in(c.same_profile > 1 ? Text::change_is_baseline : Text::change_too_few, german));
     } else {
         for (const bool left : {true, false}) {
             const EarChange& e = left ? c.left : c.right;
@@ -269,37 +296,30 @@ std::vector<std::string> comparison_lines(const Comparison& c, bool german) {
     return lines;
 }
 
-std::string kept_tests_overview(const KeptTests& kept, bool german) {
-    std::string out = text_in(Text::kept_heading, german);
-    for (auto t = kept.tests.rbegin(); t != kept.tests.rend(); ++t) {
-        const auto left = average_db_hl(t->left, number_freqs);
-        const auto right = average_db_hl(t->right, number_freqs);
-        auto shown = [](std::optional<double> v) {
-            return v ? std::to_string(static_cast<int>(round_half_even(*v))) : std::string("-");
-        };
-        std::string grade = "-";
-        if (left && right) {
-            const double better = round_half_even(std::min(*left, *right));
-            grade = text_in(results::grade_name(results::who_grade(better)), german);
-        }
-        out += "\n" + text_in(Text::kept_row, german,
-                              {t->date + " " + t->time.substr(0, 5),
-                               t->profile.empty() ? text_in(Text::profile_none, german) : t->profile,
-                               shown(left), shown(right), grade});
-        if (!t->verdict.empty()) out += "  (" + t->verdict + ")";
+KeptCells kept_cells(const KeptTest& t, bool german) {
+    const auto left = average_db_hl(t.left, number_freqs);
+    const auto right = average_db_hl(t.right, number_freqs);
+    auto shown = [](std::optional<double> v) {
+        return v ? std::to_string(static_cast<int>(round_half_even(*v))) : std::string("-");
+    };
+    KeptCells cells{t.date + " " + t.time.substr(0, 5),
+                    t.profile.empty() ? text_in(Text::profile_none, german) : t.profile,
+                    shown(left),
+                    shown(right),
+                    "-",
+                    verdict_shown(t.verdict, german)};
+    if (left && right) {
+        const double better = round_half_even(std::min(*left, *right));
+        cells.grade = text_in(results::grade_name(results::who_grade(better)), german);
     }
-    if (kept.tests.empty())
-        out += "\n" + std::string(text_in(Text::kept_none, german));
-    else
-        for (const std::string& line : comparison_lines(compare_latest(kept.tests), german))
-            out += "\n\n" + line;
-    if (!kept.errors.empty()) {
-        std::string named;
-        for (const std::string& e : kept.errors)
-            named += "\n  " + e;
-        out += "\n\n" + text_in(Text::kept_unreadable, german, {named});
-    }
-    return out;
+    return cells;
+}
+
+std::string unreadable_text(const std::vector<std::string>& errors, bool german) {
+    std::string named;
+    for (const std::string& e : errors)
+        named += "\n  " + e;
+    return text_in(Text::kept_unreadable, german, {named});
 }
 
 } // namespace kelvor::history

@@ -69,19 +69,36 @@ struct EarChange {
 struct Comparison {
     EarChange left;
     EarChange right;
-    int compared = 0; // kept tests with the latest one's profile, the latest among them
+    std::string profile;                     // the compared test's; empty: none, so no dB HL to compare
+    int compared = 0;                        // kept tests with its profile up to and including it
+    int same_profile = 0;                    // all kept tests with its profile
     std::vector<std::string> other_profiles; // kept with other profiles (or none): not compared
 };
 
-// The latest of `oldest_first` against the first of its profile (the baseline) and the one before it. A
-// shift against either is worth a retest; a shift in two tests in a row is worth seeing a professional.
-Comparison compare_latest(const std::vector<KeptTest>& oldest_first);
+// The test `at` of `oldest_first` against the first of its profile (the baseline) and the one of its
+// profile before it. A shift against either is worth a retest; a shift in two tests in a row is worth
+// seeing a professional.
+Comparison compare_at(const std::vector<KeptTest>& oldest_first, std::size_t at);
+inline Comparison compare_latest(const std::vector<KeptTest>& oldest_first) {
+    return compare_at(oldest_first, oldest_first.empty() ? 0 : oldest_first.size() - 1);
+}
 
 // The comparison in words; never a diagnosis.
 std::vector<std::string> comparison_lines(const Comparison& comparison, bool german);
 
-// What the list of kept tests shows, newest first: a line per test (date, time, profile, the hearing
-// number of each ear, the grade), then the latest test's comparison and any file that could not be read.
-std::string kept_tests_overview(const KeptTests& kept, bool german);
+// A kept test as a row of the list: when, profile, the hearing number of each ear (dB HL), the grade,
+// the verdict.
+struct KeptCells {
+    std::string when; // "2026-12-11 12:33"
+    std::string profile;
+    std::string left;
+    std::string right;
+    std::string grade;
+    std::string verdict;
+};
+KeptCells kept_cells(const KeptTest& test, bool german);
+
+// "These kept tests cannot be read ...", each file on a line of its own.
+std::string unreadable_text(const std::vector<std::string>& errors, bool german);
 
 } // namespace kelvor::history

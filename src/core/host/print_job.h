@@ -2,6 +2,10 @@
 // A print job on the default printer, in the printer's device units.
 #include <string>
 
+namespace kelvor::chart {
+class Canvas;
+}
+
 namespace kelvor::host {
 
 struct PrintPicture; // a rendered image; the platform side defines what it holds
@@ -28,6 +32,10 @@ class PrintJob {
     // that was never drawn) draws nothing.
     virtual void stretch_picture(const PrintRect& target, const PrintPicture* picture,
                                  const PrintRect& source) = 0;
+    // Lines, boxes, ellipses and texts on the open page in device units, pen widths in device units and
+    // font sizes in points; null while no page is open, or where a job draws no shapes (then only texts
+    // and pictures reach the paper). A page has no pixels to flood: its flood fill draws nothing.
+    virtual chart::Canvas* page_canvas() { return nullptr; }
     // Ends the document and hands it to the printer; false when that failed (error_text() says why).
     virtual bool end_document() = 0;
     virtual std::string error_text() const = 0;

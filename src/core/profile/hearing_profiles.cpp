@@ -20,6 +20,10 @@ using settings::text_in;
 
 namespace {
 
+// Frequencies in one block of the panel's table: 6 characters each after the ear's word, so that a block
+// fits the main window's width in the fixed font.
+constexpr std::size_t levels_columns_per_block = 12;
+
 std::string bullet_list(const std::vector<std::string>& items) {
     std::string out;
     for (const auto& item : items)
@@ -255,18 +259,25 @@ std::vector<std::string> HearingProfiles::status_lines() const {
                 return row.calibrated ? number_text(row.level_db_hl, 6) : std::string("  ") + unknown;
         return std::string(6, ' ');
     };
-    std::string hz = "Hz    ";
-    std::string left_row = text_in(Text::levels_left, german_);
-    std::string right_row = text_in(Text::levels_right, german_);
-    for (std::uint8_t index = hearing::freq_index_count; index >= 1; --index) {
-        if (cell(left, index) == std::string(6, ' ') && cell(right, index) == std::string(6, ' ')) continue;
-        hz += number_text(hearing::index_to_freq(index), 6);
-        left_row += cell(left, index);
-        right_row += cell(right, index);
-    }
+    std::vector<std::uint8_t> measured;
+    for (std::uint8_t index = hearing::freq_index_count; index >= 1; --index)
+        if (cell(left, index) != std::string(6, ' ') || cell(right, index) != std::string(6, ' '))
+            measured.push_back(index);
     std::vector<std::string> lines{text_in(Text::levels_heading, german_,
-                                           {profile->name, unknown, text_in(Text::not_calibrated, german_)}),
-                                   hz, left_row, right_row};
+                                           {profile->name, unknown, text_in(Text::not_calibrated, german_)})};
+    // A wide run's table goes on in a block below rather than past the panel's right edge.
+    for (std::size_t from = 0; from == 0 || from < measured.size(); from += levels_columns_per_block) {
+        std::string hz = "Hz    ";
+        std::string left_row = text_in(Text::levels_left, german_);
+        std::string right_row = text_in(Text::levels_right, german_);
+        for (std::size_t i = from; i < std::min(measured.size(), from + levels_columns_per_block); ++i) {
+            hz += number_text(hearing::index_to_freq(measured[i]), 6);
+            left_row += cell(left, measured[i]);
+            right_row += cell(right, measured[i]);
+        }
+        for (std::string* row : {&hz, &left_row, &right_row})
+            lines.push_back(std::move(*row));
+    }
     if (const auto number = results::hearing_number(state_)) {
         lines.emplace_back();
         for (std::string& line : results::hearing_number_lines(*number, german_))

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "core/chart/canvas.h"
 #include "core/common/text_format.h"
+#include "core/results/clinical_audiogram.h"
 #include "core/results/hearing_levels.h"
 #include "core/results/hearing_number.h"
 #include "core/results/room_report.h"
@@ -86,6 +88,11 @@ constexpr int hl_heading_y = 450;
 constexpr int hl_ear_x[2] = {300, 1300};
 constexpr int hl_reference_offset_x = 650; // the reference column, to the right of the hearing level
 constexpr int hl_number_gap = 120;         // between the tables and the hearing number below them
+// The audiogram below both, across the page and down to the footer.
+constexpr int audiogram_gap = 100;
+constexpr int audiogram_x = header_site_x, audiogram_right = 2250;
+constexpr int audiogram_bottom = footer_y - 100;
+constexpr int audiogram_own_page_y = table_y_own_page - 300;
 
 // A page of its own, only while a profile is chosen: each ear's hearing levels in dB HL and the
 // reference they come from, by falling frequency.
@@ -111,12 +118,25 @@ std::string hearing_level_page(const hearing::TestState& state, const ReportPage
         }
         below_tables = std::max(below_tables, y);
     }
+    int y = below_tables;
     if (const auto number = hearing_number(state)) {
-        int y = below_tables + hl_number_gap;
-        for (const std::string& line : hearing_number_lines(*number, false)) {
+        y += hl_number_gap;
+        for (const std::string& line : hearing_number_lines(*number, page.german)) {
             job.text_out(hl_ear_x[0], y, line);
             y += 60;
         }
+    }
+    if (job.page_canvas() != nullptr) {
+        // Below the tables where it fits, else on a page of its own that follows.
+        y += audiogram_gap;
+        if (audiogram_bottom - y < audiogram_min_height) {
+            if (!job.end_document()) return job.error_text();
+            if (!job.begin_document(print_title)) return job.error_text();
+            header_and_footer(page, job);
+            y = audiogram_own_page_y;
+        }
+        if (chart::Canvas* canvas = job.page_canvas())
+            draw_audiogram(state, {audiogram_x, y, audiogram_right, audiogram_bottom}, page.german, *canvas);
     }
     if (!job.end_document()) return job.error_text();
     return {};

@@ -26,6 +26,7 @@ struct ReportPage {
     std::string test_name;          // the person tested, in the footer
     std::string date;               // today, in the locale's short form
     bool table_on_own_page = false; // "extended" or "fine" ticked
+    bool german = false;            // the hearing level page's own texts (its number and audiogram)
     ChartPicture left;
     ChartPicture right;
 };

@@ -64,12 +64,6 @@ bool ResultsCommands::write_results_file() {
                         hearing::results_file_name);
 }
 
-void ResultsCommands::show_kept_tests() {
-    if (kept_folder_ == nullptr) return;
-    s_.dialogs.message_box(
-        history::kept_tests_overview(history::load_kept_tests(*kept_folder_), german_ && german_()));
-}
-
 // After both files are written: a failure here is only said, the files stay as saved.
 void ResultsCommands::keep_test() {
     if (kept_folder_ == nullptr || !s_.controls.menu.Keep_Tests.checked) return;
@@ -132,6 +126,7 @@ bool ResultsCommands::print_results(host::PrintJob& job) {
     page.test_name = c.Testname.lines.empty() ? std::string() : c.Testname.lines.front();
     page.date = s_.calendar.short_date();
     page.table_on_own_page = c.f_extended.checked || c.f_fine.checked;
+    page.german = german_ && german_();
     page.left = picture_of(s_.li_img);
     page.right = picture_of(s_.re_img);
     const std::string error = print_report(s_.state, page, job, offsets_);

@@ -64,14 +64,12 @@ class ResultsCommands {
     // failure has been shown).
     bool print_at_print_size(host::PrintJob& job);
 
-    // Where "Keep every saved test" keeps each save, and the language its message is in.
+    // Where "Keep every saved test" keeps each save, and the language of its message and of the
+    // printout's hearing level page.
     void keep_tests_in(host::ProfileStore& folder, std::function<bool()> german) {
         kept_folder_ = &folder;
         german_ = std::move(german);
     }
-
-    // The kept tests, newest first, and what their comparison says, in a message.
-    void show_kept_tests();
 
     // The offsets of the last report or printout.
     const ReportOffsets& offsets() const { return offsets_; }

@@ -122,6 +122,11 @@ namespace kelvor::settings {
       "Sprache und die meisten Geräusche, auch laute, werden nicht gehört.")                                \
     X(grade_unilateral_plain, "One ear hears well; sounds on the other side and their direction can be missed.", \
       "Ein Ohr hört gut; Geräusche auf der anderen Seite und ihre Richtung können entgehen.")               \
+    /* The audiogram on the hearing level page of the printout */                                            \
+    X(audiogram_heading, "Audiogram (hearing level in dB HL)", "Audiogramm (Hörpegel in dB HL)")            \
+    X(audiogram_frequency, "Frequency (Hz)", "Frequenz (Hz)")                                              \
+    X(audiogram_not_reached, "not reached at the top level", "beim höchsten Pegel nicht erreicht")          \
+    X(audiogram_bands, "Grades (WHO 2021)", "Grade (WHO 2021)")                                            \
     /* Every saved test kept, and the change between them */                                                \
     X(keep_tests, "Keep every saved test", "Jeden gespeicherten Test aufbewahren")                          \
     X(kept_not_written, "The test is saved, but it could not be kept in the history: %1 (%2)",              \
@@ -138,11 +143,27 @@ namespace kelvor::settings {
     X(change_not_compared, "Tests with the profile %1 are not compared: their dB HL rest on other references", \
       "Tests mit dem Profil %1 werden nicht verglichen: ihre dB HL beruhen auf anderen Referenzen")         \
     X(kept_item, "Kept tests...", "Aufbewahrte Tests...")                                                   \
-    X(kept_heading, "Kept tests, newest first (hearing number left / right, dB HL; grade):",                \
-      "Aufbewahrte Tests, neueste zuerst (Hörzahl links / rechts, dB HL; Grad):")                           \
-    X(kept_row, "%1  %2  %3 / %4  %5", "%1  %2  %3 / %4  %5")                                               \
     X(kept_none, "None yet: switch on \"Keep every saved test\" and save a test.",                          \
       "Noch keine: \"Jeden gespeicherten Test aufbewahren\" einschalten und einen Test speichern.")         \
+    X(change_is_baseline, "The first kept test with this profile: the later ones are compared with it",        \
+      "Der erste aufbewahrte Test mit diesem Profil: die späteren werden mit ihm verglichen")               \
+    X(change_needs_profile, "Tests kept without a profile have no dB HL and are not compared.",               \
+      "Ohne Profil aufbewahrte Tests haben keine dB HL und werden nicht verglichen.")                       \
+    /* The window of kept tests */                                                                           \
+    X(kept_window, "Kept tests", "Aufbewahrte Tests")                                                        \
+    X(kept_window_intro, "Newest first. Choose a test to draw its curves on the charts beside the current ones.", \
+      "Neueste zuerst. Einen Test wählen, um seine Kurven neben den aktuellen in die Diagramme zu zeichnen.") \
+    X(kept_column_when, "Date", "Datum")                                                                     \
+    X(kept_column_profile, "Profile", "Profil")                                                              \
+    X(kept_column_left, "Left (dB HL)", "Links (dB HL)")                                                     \
+    X(kept_column_right, "Right (dB HL)", "Rechts (dB HL)")                                                  \
+    X(kept_column_grade, "Grade", "Grad")                                                                    \
+    X(kept_column_verdict, "Verdict", "Urteil")                                                              \
+    X(kept_draw_none, "None: only the current test on the charts", "Keiner: nur der aktuelle Test in den Diagrammen") \
+    X(kept_change_of, "Change of the test of %1, per ear:", "Änderung des Tests vom %1, je Ohr:")            \
+    X(kept_change, "Change per ear", "Änderung je Ohr")                                                     \
+    X(kept_close, "Close", "Schließen")                                                                      \
+    X(beside_current, "this test", "dieser Test")                                                            \
     /* Hearing level profiles: their messages */                                                             \
     X(profiles_unreadable,                                                                                   \
       "These hearing level profiles could not be read and are left out (the files stay as they are):%1",     \

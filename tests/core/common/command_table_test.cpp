@@ -7,10 +7,12 @@
 
 #include "core/diagnostics/port_listener.h"
 #include "core/hearing/messung_command_table.h"
+#include "core/history/kept_tests_window.h"
 #include "core/profile/profile_commands.h"
 #include "support/messung_rig.h"
 #include "support/parameter_rig.h"
 #include "support/profile_fakes.h"
+#include "support/recording_canvas.h"
 
 namespace kelvor {
 namespace {
@@ -76,6 +78,13 @@ TEST(CommandTable, EveryControlOfEachWindowRunsOneCommandOrNone) {
     ProfileRig profiles;
     expect_one_command_each(profiles.profiles.controls(), profile::profile_commands(profiles.commands),
                             {"Profile_Group", "Hearing_Levels_Panel", "Hearing_Levels"});
+
+    testing::MemoryStore kept;
+    testing::RecordingImage li{240, 160}, re{240, 160};
+    chart::Charts charts{li, re, main.state};
+    history::KeptTestsWindow history{{kept, main.state, charts, {}}};
+    expect_one_command_each(history.controls(), history::kept_tests_commands(history),
+                            {"Kept_Tests_Form", "Kept_Intro", "Kept_Change"});
 }
 
 // Only the results commands may be missing: without them the file controls have no handler (and stay

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "core/history/kept_tests.h"
+#include "core/history/kept_tests_window.h"
 #include "core/results/results_rig.h"
 #include "support/profile_fakes.h"
+#include "support/recording_canvas.h"
 
 namespace kelvor::history {
 namespace {
@@ -107,17 +109,77 @@ TEST(KeptTests, EverySaveKeptWhileTheItemIsOn) {
                                         "/cfg/2004-06-24_10-30-00.test.txt (No space left on device)");
     EXPECT_EQ(rig.files.contents["Kelvor.dat"], dat);
 
-    // Three kept tests with a profile, the 4 kHz loss made in the last: listed newest first, and called
-    // a change worth a retest.
-    folder.files.contents.clear();
+}
+
+// The window: newest first, the chosen test (or the latest) compared, the one without a profile said to
+// need one; a chosen test is drawn beside the current one with its legend, which leaves the surface's
+// font size as it found it; none and closing take it off.
+TEST(KeptTests, TheWindowListsComparesAndDrawsTheChosenTest) {
+    testing::MemoryStore folder;
     const std::array<double, 6> base{10, 10, 10, 10, 10, 10}, lost{10, 10, 10, 10, 25, 10};
-    for (const KeptTest& t : {test_with("HD", base, "2024-01-01"), test_with("HD", base, "2025-01-01"),
-                              test_with("HD", lost, "2026-01-01")})
+    KeptTest without = test_with("", base, "2024-06-01"); // without a profile: no dB HL
+    for (auto* ear : {&without.left, &without.right})
+        for (KeptPoint& p : *ear)
+            p.db_hl.reset();
+    for (const KeptTest& t : {test_with("HD", base, "2024-01-01"), without,
+                              test_with("HD", base, "2025-01-01"), test_with("HD", lost, "2026-01-01")})
         folder.files.contents[kept_test_file_name(t)] = kept_test_text(t);
-    rig.r.show_kept_tests();
-    const std::string& shown = rig.dialogs.shown.back();
-    EXPECT_LT(shown.find("2026-01-01 10:00  HD  14 / 14  normal hearing"), shown.find("2024-01-01"));
-    EXPECT_NE(shown.find("2-4 kHz +5 dB, +5 dB: a change worth a retest"), std::string::npos) << shown;
+    hearing::TestState state;
+    testing::RecordingImage li{240, 160}, re{240, 160};
+    chart::Charts charts{li, re, state};
+    int redraws = 0;
+    KeptTestsWindow w({folder, state, charts, [&] { ++redraws; }});
+    const KeptTestsControls& c = w.controls();
+    w.show();
+    EXPECT_TRUE(c.Kept_Intro.caption.ends_with("\nHearing number: needs a hearing level profile (dB HL)"));
+    ASSERT_EQ(c.Kept_List.lines.size(), 5u);
+    EXPECT_EQ(c.Kept_List.lines[1], "2026-01-01 10:00\tHD\t14\t14\tnormal hearing\t");
+    EXPECT_EQ(c.Kept_List.lines[3], "2024-06-01 10:00\tnone\t-\t-\t-\t");
+    // The latest test's change always; a test chosen besides, its own below.
+    const std::string ear_change =
+        "ear: hearing number +4 dB since the first test, +4 dB since the previous; "
+        "2-4 kHz +5 dB, +5 dB: a change worth a retest";
+    const std::vector<std::string> latest{
+        "Change of the test of 2026-01-01 10:00, per ear:", "Left " + ear_change, "Right " + ear_change,
+        "Tests with the profile none are not compared: their dB HL rest on other references"};
+    const struct {
+        int row;
+        std::vector<std::string> chosen;
+    } rows[] = {
+        {0, {}},
+        {3,
+         {"", "Change of the test of 2024-06-01 10:00, per ear:",
+          "Hearing number: needs a hearing level profile (dB HL)",
+          "Tests kept without a profile have no dB HL and are not compared.",
+          "Tests with the profile HD are not compared: their dB HL rest on other references"}},
+        {4,
+         {"", "Change of the test of 2024-01-01 10:00, per ear:",
+          "The first kept test with this profile: the later ones are compared with it",
+          "Tests with the profile none are not compared: their dB HL rest on other references"}},
+    };
+    for (const auto& r : rows) {
+        w.Kept_ListChoose(r.row);
+        std::vector<std::string> change = latest;
+        change.insert(change.end(), r.chosen.begin(), r.chosen.end());
+        EXPECT_EQ(c.Kept_Change.lines, change) << r.row;
+        EXPECT_EQ(charts.beside().has_value(), r.row > 0) << r.row;
+    }
+    EXPECT_EQ(redraws, 2); // none stayed none; then two tests drawn
+
+    ASSERT_TRUE(charts.beside());
+    EXPECT_EQ(charts.beside()->left.entries[hearing::freq_to_index(4000)].level, 20);
+    charts.clear_chart(hearing::ear_left, 22);
+    const testing::RecordingCanvas& ops = li.recording();
+    ASSERT_NE(ops.find_text("this test"), nullptr);
+    EXPECT_EQ(ops.find_text("this test")->fill, colours::margin_grey);
+    const int font = li.canvas().font_size();
+    w.use_language(true);
+    EXPECT_EQ(c.Kept_List.columns[0], "Datum");
+    EXPECT_EQ(charts.beside()->current_label, "dieser Test");
+    w.Kept_CloseClick();
+    EXPECT_FALSE(charts.beside());
+    charts.clear_chart(hearing::ear_left, 22);
+    EXPECT_EQ(li.canvas().font_size(), font);
 }
 
 } // namespace
