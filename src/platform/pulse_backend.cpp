@@ -14,18 +14,11 @@
 #include <cstdint>
 
 #include "platform/audio_backend.h"
+#include "platform/pulse_connection.h"
 #include "platform/wake_signal.h"
 
 namespace kelvor::platform {
 namespace {
-
-struct Proplist {
-    pa_proplist* p = pa_proplist_new();
-    ~Proplist() { pa_proplist_free(p); }
-    void set(const char* key, const std::string& value) {
-        if (!value.empty()) pa_proplist_sets(p, key, value.c_str());
-    }
-};
 
 class PulseBackend final : public AudioBackend {
   public:
@@ -37,25 +30,11 @@ class PulseBackend final : public AudioBackend {
         if (!wake_.valid()) return false;
         loop_ = pa_threaded_mainloop_new();
         if (!loop_) return false;
-        Proplist app;
-        app.set(PA_PROP_APPLICATION_NAME, identity_.application_name);
-        app.set(PA_PROP_APPLICATION_ID, identity_.application_id);
-        app.set(PA_PROP_APPLICATION_ICON_NAME, identity_.icon_name);
         pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
-        context_ = pa_context_new_with_proplist(api, nullptr, app.p);
-        if (!context_) return fail();
-        pa_context_set_state_callback(context_, &PulseBackend::signal, this);
-        // Never start a server of our own: no server means no sound card.
-        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return fail();
         pa_threaded_mainloop_lock(loop_);
         if (pa_threaded_mainloop_start(loop_) < 0) return fail_locked();
-        for (;;) {
-            const pa_context_state_t s = pa_context_get_state(context_);
-            if (s == PA_CONTEXT_READY) break;
-            if (!PA_CONTEXT_IS_GOOD(s)) return fail_locked();
-            pa_threaded_mainloop_wait(loop_);
-        }
-        if (!connect_stream()) return fail_locked();
+        context_ = connect_as_program(loop_, &PulseBackend::signal, this);
+        if (!context_ || !connect_stream()) return fail_locked();
         for (;;) {
             const pa_stream_state_t s = pa_stream_get_state(stream_);
             if (s == PA_STREAM_READY) break;
@@ -74,7 +53,7 @@ class PulseBackend final : public AudioBackend {
     // With the main loop's lock held.
     bool connect_stream() {
         const pa_sample_spec spec{PA_SAMPLE_S16LE, emu::stream_sample_rate, 2};
-        Proplist media;
+        PulseProplist media;
         media.set(PA_PROP_MEDIA_ROLE, identity_.media_role);
         stream_ =
             pa_stream_new_with_proplist(context_, identity_.media_name.c_str(), &spec, nullptr, media.p);

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/settings/interface_texts.h"
-#include "platform/audio_backend.h"
+#include "platform/pulse_connection.h"
 
 namespace kelvor::platform {
 
@@ -77,28 +77,15 @@ struct PulseRoomMicrophone::Stream {
     }
 
     bool connect(int rate, bool monitors_count, std::string& why) {
-        const StreamIdentity identity = program_stream_identity();
-        pa_proplist* app = pa_proplist_new();
-        pa_proplist_sets(app, PA_PROP_APPLICATION_NAME, identity.application_name.c_str());
-        pa_proplist_sets(app, PA_PROP_APPLICATION_ID, identity.application_id.c_str());
-        pa_proplist_sets(app, PA_PROP_APPLICATION_ICON_NAME, identity.icon_name.c_str());
-        context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop), nullptr, app);
-        pa_proplist_free(app);
         why = text(Text::room_no_server);
+        context = connect_as_program(loop, &Stream::context_state, this);
         if (!context) return false;
-        pa_context_set_state_callback(context, &Stream::context_state, this);
-        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
-        for (pa_context_state_t s; (s = pa_context_get_state(context)) != PA_CONTEXT_READY;) {
-            if (!PA_CONTEXT_IS_GOOD(s)) return false;
-            pa_threaded_mainloop_wait(loop);
-        }
 
         const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), 1};
-        pa_proplist* media = pa_proplist_new();
+        PulseProplist media;
         // Measuring, not a call: "phone" would make a desktop duck the other sounds or pick a headset.
-        pa_proplist_sets(media, PA_PROP_MEDIA_ROLE, "production");
-        stream = pa_stream_new_with_proplist(context, "Room noise", &spec, nullptr, media);
-        pa_proplist_free(media);
+        media.set(PA_PROP_MEDIA_ROLE, "production");
+        stream = pa_stream_new_with_proplist(context, "Room noise", &spec, nullptr, media.p);
         if (!stream) return (why = refusal(), false);
         pa_stream_set_state_callback(stream, &Stream::stream_state, this);
         pa_stream_set_read_callback(stream, &Stream::read, this);
