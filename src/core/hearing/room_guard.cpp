@@ -127,7 +127,7 @@ std::string RoomGuard::waiting_text() const {
 }
 
 bool RoomGuard::ascent_noisy() const {
-    return ascent_over_db_ && *ascent_over_db_ > s_.state.room->limit_db;
+    return ascent_over_db_ && s_.state.room->noisy({true, *ascent_over_db_});
 }
 
 bool RoomGuard::repeat_ascent() {
@@ -146,7 +146,6 @@ void RoomGuard::threshold_recorded(std::int8_t ear, std::uint16_t freq_hz) {
     RoomAtThreshold& at = s_.state.room->ear(ear == ear_left)[freq_to_index(freq_hz)];
     at.measured = true;
     at.over_db = *ascent_over_db_;
-    at.noisy = ascent_noisy();
     ascent_over_db_.reset();
 }
 

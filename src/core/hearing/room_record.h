@@ -15,7 +15,6 @@ namespace kelvor::hearing {
 struct RoomAtThreshold {
     bool measured = false; // the watch heard this threshold's ascent
     double over_db = 0;    // the loudest window of the ascent in the band, over the baseline
-    bool noisy = false;    // over the limit: the threshold may lie too high
 };
 
 struct RoomRecord {
@@ -31,6 +30,9 @@ struct RoomRecord {
     std::uint16_t lost_freq_hz = 0;
     // The room over the whole run (the median window per band), for a reference run's profile.
     std::optional<room::Baseline> run_levels;
+
+    // Over the limit: the threshold may lie too high.
+    bool noisy(const RoomAtThreshold& at) const { return at.measured && at.over_db > limit_db; }
 
     std::array<RoomAtThreshold, freq_index_count + 1>& ear(bool left_ear) { return left_ear ? left : right; }
     const std::array<RoomAtThreshold, freq_index_count + 1>& ear(bool left_ear) const {

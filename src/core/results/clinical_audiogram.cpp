@@ -23,11 +23,6 @@ constexpr Rgb mid_octave_grey{208, 208, 208};
 // stays white.
 constexpr Rgb band_tints[2] = {{242, 242, 242}, {228, 228, 228}};
 
-// The grades' lower edges in dB HL, from mild to complete.
-constexpr int grade_edges_db_hl[] = {20, 35, 50, 65, 80, 95};
-constexpr Grade band_grades[] = {Grade::normal, Grade::mild,     Grade::moderate, Grade::moderately_severe,
-                                 Grade::severe, Grade::profound, Grade::complete};
-
 // Device units at 300 dots per inch.
 constexpr int units_per_inch = 300;
 constexpr int heading_points = 8, label_points = 7, small_points = 6;
@@ -94,16 +89,17 @@ void box(chart::Canvas& canvas, int x1, int y1, int x2, int y2, Rgb colour) {
 
 void bands(const Plot& plot, bool german, chart::Canvas& canvas) {
     int upper = plot.scale.db_top;
-    for (std::size_t band = 0; band < std::size(band_grades); ++band) {
+    // A band per grade from normal to complete, each down to the next grade's edge.
+    for (std::size_t band = 0; band <= grade_lower_edges_db_hl.size(); ++band) {
         const int lower =
-            band < std::size(grade_edges_db_hl) ? grade_edges_db_hl[band] : plot.scale.db_bottom;
+            band < grade_lower_edges_db_hl.size() ? grade_lower_edges_db_hl[band] : plot.scale.db_bottom;
         const Rgb tint = band == 0 ? colours::white : band_tints[(band - 1) % 2];
         const int y1 = plot.y(std::max(upper, plot.scale.db_top));
         const int y2 = plot.y(std::min(lower, plot.scale.db_bottom));
         if (band > 0) box(canvas, plot.left, y1, plot.right(), y2, tint);
         canvas.set_fill_colour(colours::white);
         write(canvas, plot.right() + band_labels_gap, (y1 + y2 - font_units(small_points)) / 2, small_points,
-              text_in(grade_name(band_grades[band]), german));
+              text_in(grade_name(static_cast<Grade>(band)), german));
         upper = lower;
     }
 }

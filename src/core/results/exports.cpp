@@ -152,7 +152,7 @@ const hearing::RoomAtThreshold* room_at(const hearing::TestState& state, const E
 
 json member_observation(const Ear& ear, const hearing::TEarEntry& entry, std::optional<double> hl,
                         const hearing::NormalsInUse& normals, const FhirExport& info, const json& subject,
-                        const hearing::RoomAtThreshold* room) {
+                        const hearing::TestState& state, std::size_t index) {
     const int freq = static_cast<int>(entry.freq);
     const std::string what = std::string("Pure tone air conduction threshold, ") +
                              (ear.left ? "left" : "right") + " ear, " + std::to_string(freq) + " Hz";
@@ -180,11 +180,11 @@ json member_observation(const Ear& ear, const hearing::TEarEntry& entry, std::op
     o["component"] = json::array(
         {{{"code", {{"text", "Frequency"}}},
           {"valueQuantity", {{"value", freq}, {"unit", "Hz"}, {"system", ucum_system}, {"code", "Hz"}}}}});
-    if (room != nullptr && room->measured) {
+    if (const hearing::RoomAtThreshold* at = room_at(state, ear, index); at && at->measured) {
         o["component"].push_back(
             {{"code", {{"text", "Room noise in the test band over its baseline"}}},
-             {"valueQuantity", db_quantity(round_half_even(room->over_db * 10) / 10, "dB")}});
-        if (room->noisy) {
+             {"valueQuantity", db_quantity(round_half_even(at->over_db * 10) / 10, "dB")}});
+        if (state.room->noisy(*at)) {
             if (!o.contains("note")) o["note"] = json::array();
             o["note"].push_back({{"text", "Noisy: the room was louder than its limit during this threshold's "
                                           "ascent; the threshold may lie too high."}});
@@ -256,7 +256,7 @@ std::string results_csv(const hearing::TestState& state, const hearing::NormalsI
             if (verdicts) csv += ',' + csv_field(verdict_of(state, e.ear));
             if (const hearing::RoomAtThreshold* at = room_at(state, e.ear, index)) {
                 csv += ',' + (at->measured ? fixed_text(at->over_db, 1) : std::string());
-                csv += at->noisy ? ",noisy" : at->measured ? ",quiet" : ",not watched";
+                csv += state.room->noisy(*at) ? ",noisy" : at->measured ? ",quiet" : ",not watched";
             }
             csv += "\r\n";
         });
@@ -296,7 +296,7 @@ std::string fhir_bundle(const hearing::TestState& state, const hearing::NormalsI
                 {{"fullUrl", url},
                  {"resource", member_observation(e.ear, entry,
                                                  hearing::hearing_level(normals, e.normals, e.results, index),
-                                                 normals, info, subject, room_at(state, e.ear, index))}});
+                                                 normals, info, subject, state, index)}});
         });
     }
 

@@ -10,7 +10,6 @@ using settings::text_in;
 
 namespace {
 
-constexpr double lower_edges_db_hl[] = {20, 35, 50, 65, 80, 95};
 constexpr double unilateral_worse_db_hl = 35;
 
 EarNumber ear_number(const hearing::TestState& state, const hearing::NormalsInUse& in_use, std::int8_t ear) {
@@ -71,7 +70,7 @@ Text grade_name(Grade grade) {
 
 Grade who_grade(double db_hl) {
     int grade = 0;
-    for (const double edge : lower_edges_db_hl)
+    for (const int edge : grade_lower_edges_db_hl)
         if (db_hl >= edge) ++grade;
     return static_cast<Grade>(grade);
 }

@@ -18,6 +18,9 @@ inline constexpr std::array<std::uint16_t, 4> hearing_number_freqs{500, 1000, 20
 
 enum class Grade { normal, mild, moderate, moderately_severe, severe, profound, complete, unilateral };
 
+// The lower edges of the WHO 2021 grades in dB HL, from mild to complete: grade n starts at edge n - 1.
+inline constexpr std::array<int, 6> grade_lower_edges_db_hl{20, 35, 50, 65, 80, 95};
+
 // The WHO 2021 grade of an average in dB HL (never unilateral: that takes both ears).
 Grade who_grade(double db_hl);
 

@@ -84,8 +84,10 @@ void table(const hearing::TestState& state, int y, const ReportOffsets& offsets,
     hearing::print_result(right_delta, right_delta_x, rows_y, state.f_max, job);
 }
 
-constexpr int hl_heading_y = 450;
-constexpr int hl_ear_x[2] = {300, 1300};
+// The pages of their own after the table: a column per ear, headed by its name, a row per frequency.
+constexpr int ear_page_heading_y = 450;
+constexpr int ear_page_x[2] = {300, 1300};
+constexpr int ear_page_row = 60;
 constexpr int hl_reference_offset_x = 650; // the reference column, to the right of the hearing level
 constexpr int hl_number_gap = 120;         // between the tables and the hearing number below them
 // The audiogram below both, across the page and down to the footer.
@@ -99,22 +101,22 @@ constexpr int audiogram_own_page_y = table_y_own_page - 300;
 std::string hearing_level_page(const hearing::TestState& state, const ReportPage& page, host::PrintJob& job) {
     if (!job.begin_document(print_title)) return job.error_text();
     header_and_footer(page, job);
-    job.text_out(hl_ear_x[0], table_y_own_page - 300,
+    job.text_out(ear_page_x[0], table_y_own_page - 300,
                  "Hörpegel in dB HL   Profil: " + state.normals.profile_name);
     int below_tables = table_y_own_page;
     for (int side = 0; side < 2; ++side) {
         const std::int8_t ear = side == 0 ? hearing::ear_left : hearing::ear_right;
         const hearing::EarNormals& normals = side == 0 ? state.normals.left : state.normals.right;
-        const int x = hl_ear_x[side];
-        job.text_out(x, hl_heading_y, side == 0 ? "links" : "rechts");
-        job.text_out(x + hl_reference_offset_x, hl_heading_y, "Referenz");
+        const int x = ear_page_x[side];
+        job.text_out(x, ear_page_heading_y, side == 0 ? "links" : "rechts");
+        job.text_out(x + hl_reference_offset_x, ear_page_heading_y, "Referenz");
         int y = table_y_own_page;
         for (const auto& row : hearing_level_rows(state, ear, hearing::freq_to_index(state.f_max))) {
             job.text_out(x, y, hearing_level_line(row));
             if (row.calibrated)
                 job.text_out(x + hl_reference_offset_x, y,
                              number_text(round_half_even(normals.norm.entries[row.index].level), 3) + " dB");
-            y += 60;
+            y += ear_page_row;
         }
         below_tables = std::max(below_tables, y);
     }
@@ -122,8 +124,8 @@ std::string hearing_level_page(const hearing::TestState& state, const ReportPage
     if (const auto number = hearing_number(state)) {
         y += hl_number_gap;
         for (const std::string& line : hearing_number_lines(*number, page.german)) {
-            job.text_out(hl_ear_x[0], y, line);
-            y += 60;
+            job.text_out(ear_page_x[0], y, line);
+            y += ear_page_row;
         }
     }
     if (job.page_canvas() != nullptr) {
@@ -142,34 +144,30 @@ std::string hearing_level_page(const hearing::TestState& state, const ReportPage
     return {};
 }
 
-constexpr int room_heading_y = 450;
-constexpr int room_ear_x[2] = {300, 1300};
-constexpr int room_table_y = 600;
-
 // A page of its own, only when the room watch ran: each ear's thresholds with the room's noise in their
 // band during the ascent, and where the watch stopped.
 std::string room_page(const hearing::TestState& state, const ReportPage& page, host::PrintJob& job) {
     const hearing::RoomRecord& room = *state.room;
     if (!job.begin_document(print_title)) return job.error_text();
     header_and_footer(page, job);
-    job.text_out(room_ear_x[0], room_table_y - 300, room_heading(room));
-    int below = room_table_y;
+    job.text_out(ear_page_x[0], table_y_own_page - 300, room_heading(room));
+    int below = table_y_own_page;
     for (int side = 0; side < 2; ++side) {
         const bool left = side == 0;
         const hearing::TEarResult& results = left ? state.results_li : state.results_re;
-        job.text_out(room_ear_x[side], room_heading_y, left ? "links" : "rechts");
-        int y = room_table_y;
+        job.text_out(ear_page_x[side], ear_page_heading_y, left ? "links" : "rechts");
+        int y = table_y_own_page;
         for (int index = hearing::freq_to_index(state.f_max); index >= 1; --index) {
             if (results.entries[index].flag != 1) continue;
-            job.text_out(room_ear_x[side], y,
+            job.text_out(ear_page_x[side], y,
                          number_text(hearing::index_to_freq(static_cast<std::uint8_t>(index)), 5) + " Hz   " +
-                             room_value(room.ear(left)[index]));
-            y += 60;
+                             room_value(room, room.ear(left)[index]));
+            y += ear_page_row;
         }
         below = std::max(below, y);
     }
     if (const std::string note = room_not_watched(room); !note.empty())
-        job.text_out(room_ear_x[0], below + 120, note);
+        job.text_out(ear_page_x[0], below + 120, note);
     if (!job.end_document()) return job.error_text();
     return {};
 }

@@ -23,10 +23,10 @@ std::string room_not_watched(const hearing::RoomRecord& room) {
     return text_in(Text::room_not_watched, false, {from, room.lost});
 }
 
-std::string room_value(const hearing::RoomAtThreshold& at) {
+std::string room_value(const hearing::RoomRecord& room, const hearing::RoomAtThreshold& at) {
     if (!at.measured) return "not watched";
     std::string text = (at.over_db >= 0 ? "+" : "") + fixed_text(at.over_db, 1) + " dB";
-    if (at.noisy) text += std::string(" ") + text_in(Text::room_noisy, false);
+    if (room.noisy(at)) text += std::string(" ") + text_in(Text::room_noisy, false);
     return text;
 }
 
@@ -40,7 +40,7 @@ std::vector<std::string> room_lines(const hearing::TestState& state) {
             if (results.entries[index].flag != 1 || !room.ear(left)[index].measured) continue;
             lines.push_back(std::string(left ? "left  " : "right ") +
                             number_text(hearing::index_to_freq(static_cast<std::uint8_t>(index)), 5) +
-                            " Hz: " + room_value(room.ear(left)[index]));
+                            " Hz: " + room_value(room, room.ear(left)[index]));
         }
     }
     if (const std::string note = room_not_watched(room); !note.empty()) lines.push_back(note);
