@@ -303,17 +303,25 @@ void MessungWindow::add_profiles(profile::HearingProfiles& profiles, const Comma
 // keep the room their layout was made for. The window's growth is kept count of, so it shrinks back by
 // exactly what it grew.
 void MessungWindow::fit_levels_panel() {
+    const bool hidden = levels_panel_->isHidden();
+    if (hidden && levels_grown_ == 0) return; // no panel and nothing grown: the window as without profiles
+    QString text = levels_text_->toPlainText();
+    if (text == levels_fitted_text_ && client_->width() == levels_fitted_width_ &&
+        (hidden ? 0 : levels_panel_->sizeHint().height()) == levels_grown_)
+        return;
+    levels_fitted_width_ = client_->width();
+    levels_fitted_text_ = std::move(text);
     const QFontMetrics metrics(levels_text_->font());
     const int room = std::max(1, client_->width() - 2 * levels_panel_margin -
                                      levels_text_->verticalScrollBar()->sizeHint().width());
     int rows = 0;
-    for (const QString& line : levels_text_->toPlainText().split(QLatin1Char('\n')))
+    for (const QString& line : levels_fitted_text_.split(QLatin1Char('\n')))
         rows += std::max(1, (metrics.horizontalAdvance(line) + room - 1) / room);
     rows = std::clamp(rows, levels_panel_lines, levels_panel_lines_max);
     const int text_height = metrics.lineSpacing() * rows + levels_panel_margin;
     if (levels_text_->minimumHeight() != text_height) levels_text_->setFixedHeight(text_height);
 
-    const int wanted = levels_panel_->isHidden() ? 0 : levels_panel_->sizeHint().height();
+    const int wanted = hidden ? 0 : levels_panel_->sizeHint().height();
     if (wanted == levels_grown_ || isMaximized() || isFullScreen()) return;
     const int by = wanted - levels_grown_;
     levels_grown_ = wanted;

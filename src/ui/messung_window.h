@@ -109,6 +109,9 @@ class MessungWindow : public QMainWindow {
     QDockWidget* levels_panel_ = nullptr;
     QPlainTextEdit* levels_text_ = nullptr;
     int levels_grown_ = 0; // what the window has grown by for the panel
+    // What the panel was last fitted to: the window mirrors after every tick, the panel changes seldom.
+    QString levels_fitted_text_;
+    int levels_fitted_width_ = -1;
     bool syncing_ = false;
     bool closed_ = false;
 };
