@@ -34,6 +34,8 @@ class ConfirmedListener(Listener):
         self.false_presses = []  # (time, Hz on the screen)
         self.pauses = 0
         self.in_pause = False
+        # Only a press during the test is a false one; before Start the button stores what the screen shows.
+        self.testing = False
 
     def pump(self):
         super().pump()
@@ -45,7 +47,7 @@ class ConfirmedListener(Listener):
             self.refractory_hz = None
             self.poll_screen(force=True)
             hz = self.screen[-1][1] if self.screen else None
-            if self.answering and hz is not None and hz not in [f for _, f in self.false_presses]:
+            if self.testing and self.answering and hz is not None and hz not in [f for _, f in self.false_presses]:
                 self.press(self.ok_button, "ok. detected while nothing sounds (%s Hz on the screen)" % hz)
                 self.false_presses.append((time.monotonic(), hz))
         self.in_pause = silent_long
@@ -55,11 +57,13 @@ class ConfirmedListener(Listener):
         self.wait(0.5)
         self.no_box()
         self.start_answering()
+        self.testing = True
         third = NORMAL_GRID[2]
         if not self.wait(150, lambda: self.screen and self.screen[-1][1] == third):
             raise Fail("the test did not reach %d Hz in 150 s (%d answers, %d pauses)" % (
                 third, len(self.presses), self.pauses))
         self.answering = False
+        self.testing = False
         per_hz = {hz: sum(1 for p in self.presses if p["hz"] == hz) for hz in FREQUENCIES}
         if any(n < 2 for n in per_hz.values()):
             self.problems.append("each threshold takes two answers, not %r" % per_hz)
